@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace zorvat {
+
+// The settings file: a private-profile (INI) file in code page 932 with CR LF lines,
+// read and written exactly as the desktop's own profile functions do, so files written
+// by either side read the same on the other. Section and key names, values and
+// defaults are UTF-8 here. Nothing is cached: every call goes to the file.
+class TIniFile {
+public:
+    /** Touches no file. */
+    explicit TIniFile(std::filesystem::path file);
+
+    /** The value, or `def` (less its trailing blanks) when the file, section or key is missing. */
+    std::string ReadText(std::string_view section, std::string_view key, std::string_view def) const;
+    /** Replaces or adds the key; the file is replaced atomically. Throws Error "<name> に書き込めません". */
+    void WriteText(std::string_view section, std::string_view key, std::string_view value);
+    /** ReadText converted to an integer, or `def` when it does not convert. */
+    std::int32_t ReadInt(std::string_view section, std::string_view key, std::int32_t def) const;
+    /** WriteText of the value in decimal. */
+    void WriteInt(std::string_view section, std::string_view key, std::int32_t value);
+
+    const std::filesystem::path& path() const { return m_file; }
+
+    /** "Zorvat.ini" in the user's configuration folder ($XDG_CONFIG_HOME, else ~/.config). */
+    static std::filesystem::path defaultLocation();
+
+private:
+    std::filesystem::path m_file;
+};
+
+/** The settings value conversion: decimal with optional sign, or "$"/"0x" hexadecimal taken as 32-bit signed; else `def`. */
+std::int32_t StrToIntDef(std::string_view text, std::int32_t def);
+
+} // namespace zorvat

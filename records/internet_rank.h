@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+namespace zorvat::InternetRank {
+
+// Hands a document to the desktop; true when the desktop accepted it.
+using Opener = std::function<bool(const QString& absolutePath)>;
+
+/** Writes "intsc.htm" into the current folder: the ranking form for this score and game count. */
+void WriteRankPage(std::int32_t Score, std::int32_t PlayCount);
+/** Opens "intsc.htm" in the user's browser; the result is not examined. */
+int OpenRankPage();
+/** Opens the help document "readme.htm"; the result is not examined. */
+int OpenReadme();
+/** Hands `file`, relative to the current folder, to the desktop's default handler. */
+int ShellOpen(const QString& file, const QString& parameters, const QString& folder, int showCommand);
+/** Replaces the desktop opener (tests observe it); an empty one restores the real one. */
+void setOpener(Opener opener);
+
+} // namespace zorvat::InternetRank

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+namespace zorvat {
+
+// A raised panel: a one-pixel bevel, a solid colour and an optional centred caption.
+class BevelPanel : public QWidget {
+    Q_OBJECT
+public:
+    BevelPanel(const QString& name, QColor colour, QWidget* parent);
+
+    QColor colour() const { return m_colour; }
+    void setColour(QColor colour);
+    QString caption() const { return m_caption; }
+    void setCaption(const QString& caption);
+    void setCaptionColour(QColor colour);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor m_colour;
+    QColor m_captionColour = Qt::black;
+    QString m_caption;
+};
+
+} // namespace zorvat

@@ -1,0 +1,236 @@
+#include "main_window.h"
+
+#include "backdrop.h"
+#include "bevel_panel.h"
+#include "fonts.h"
+#include "paint_box.h"
+#include "pictures.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace zorvat {
+
+namespace {
+
+constexpr int ClientWidth = 415;
+constexpr int ClientHeight = 277;
+const QColor Navy(0, 0, 128);
+const QColor GridBlue(0, 0, 160);
+
+QColor toQColor(Rgb c)
+{
+    return QColor(c.r, c.g, c.b);
+}
+
+BevelPanel* makeCaptionPanel(const QString& name, const QString& caption, QColor textColour,
+                             QRect geometry, QWidget* parent)
+{
+    auto* panel = new BevelPanel(name, Navy, parent);
+    panel->setGeometry(geometry);
+    panel->setFont(gameFont(19, true));
+    panel->setCaptionColour(textColour);
+    panel->setCaption(caption);
+    return panel;
+}
+
+} // namespace
+
+MainWindow::MainWindow(const Pictures& pictures, QWidget* parent)
+    : QMainWindow(parent), m_painter(pictures)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Zorvat Ver1.00"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFont(gameFont(12));
+    m_processPending = [] { QCoreApplication::processEvents(QEventLoop::AllEvents); };
+
+    buildClientArea(pictures);
+    buildMenu();
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setTimerType(Qt::PreciseTimer);
+    m_timer1->setInterval(1000);
+    connect(m_timer1, &QTimer::timeout, this, &MainWindow::Timer1Fired);
+
+    setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildClientArea(const Pictures& pictures)
+{
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("client"));
+    m_client->setFixedSize(ClientWidth, ClientHeight);
+    setCentralWidget(m_client);
+
+    // Larger than the client area on purpose: only its top-left part shows.
+    auto* image1 = new Backdrop(QStringLiteral("Image1"), pictures.backdrop, m_client);
+    image1->setGeometry(0, 0, 417, 329);
+
+    auto* panel1 = new BevelPanel(QStringLiteral("Panel1"), GridBlue, m_client);
+    panel1->setGeometry(16, 64, 213, 207);
+    for (int n = 1; n <= CellCount; ++n) {
+        const int r = (n - 1) / GridSide;
+        const int c = (n - 1) % GridSide;
+        auto* frame = new BevelPanel(QStringLiteral("Panel%1").arg(n + 8), Qt::white, panel1);
+        frame->setGeometry(8 + 40 * c, 5 + 40 * r, 38, 38);
+        auto* box = new PaintBox(QStringLiteral("PaintBox%1").arg(n + 5), frame);
+        box->move(3, 3);
+        connect(box, &PaintBox::clicked, this, [this, box] { emit PaintBox6Clicked(box->objectName()); });
+        Cells[n] = box;
+    }
+
+    auto* panel2 = new BevelPanel(QStringLiteral("Panel2"), Navy, m_client);
+    panel2->setGeometry(8, 8, 225, 49);
+    const int frameLeft[] = {0, 8, 51, 93, 136, 178};
+    for (int k = 1; k <= KindMax; ++k) {
+        auto* frame = new BevelPanel(QStringLiteral("Panel%1").arg(k + 2), Qt::white, panel2);
+        frame->setGeometry(frameLeft[k], 5, 40, 40);
+        auto* box = new PaintBox(QStringLiteral("PaintBox%1").arg(k), frame);
+        box->move(3, 3);
+        connect(box, &PaintBox::clicked, this, [this, box] { emit PaintBox1Clicked(box->objectName()); });
+        PalPanels[k] = frame;
+        PalBoxes[k] = box;
+    }
+
+    m_button1 = new QPushButton(QStringLiteral("Open"), m_client);
+    m_button1->setObjectName(QStringLiteral("Button1"));
+    m_button1->setGeometry(235, 232, 86, 33);
+    connect(m_button1, &QPushButton::clicked, this, &MainWindow::Button1Clicked);
+
+    m_button2 = new QPushButton(QStringLiteral("OK"), m_client);
+    m_button2->setObjectName(QStringLiteral("Button2"));
+    m_button2->setGeometry(328, 232, 81, 33);
+    connect(m_button2, &QPushButton::clicked, this, &MainWindow::Button2Clicked);
+
+    m_pnSc = makeCaptionPanel(QStringLiteral("pn_sc"), QStringLiteral("0000"), QColor(255, 255, 0),
+                              QRect(328, 184, 81, 33), m_client);
+    m_pnMon = makeCaptionPanel(QStringLiteral("pn_mon"), QStringLiteral("1問目"), Qt::white,
+                               QRect(235, 184, 86, 33), m_client);
+
+    setTabOrder(m_button1, m_button2);
+}
+
+void MainWindow::buildMenu()
+{
+    QMenu* g1 = menuBar()->addMenu(QStringLiteral("ｹﾞｰﾑ(&G)"));
+    g1->setObjectName(QStringLiteral("G1"));
+    m_n1 = g1->addAction(QStringLiteral("開始"));
+    m_n1->setObjectName(QStringLiteral("N1"));
+    m_n1->setShortcut(QKeySequence(Qt::Key_F2));
+    connect(m_n1, &QAction::triggered, this, &MainWindow::N1Clicked);
+    // "終了" carries no key of its own: F2 belongs to "開始" and must never close the window.
+    m_exit1 = g1->addAction(QStringLiteral("終了"));
+    m_exit1->setObjectName(QStringLiteral("Exit1"));
+    connect(m_exit1, &QAction::triggered, this, &QWidget::close);
+
+    // Both act straight from the menu bar; neither opens a submenu.
+    m_k1 = menuBar()->addAction(QStringLiteral("記録(&K)"));
+    m_k1->setObjectName(QStringLiteral("K1"));
+    connect(m_k1, &QAction::triggered, this, &MainWindow::K1Clicked);
+    m_help1 = menuBar()->addAction(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    m_help1->setObjectName(QStringLiteral("Help1"));
+    connect(m_help1, &QAction::triggered, this, &MainWindow::Help1Clicked);
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_placed) {
+        m_placed = true;
+        centreOnScreen();
+    }
+}
+
+void MainWindow::centreOnScreen()
+{
+    const QScreen* s = screen();
+    if (!s)
+        return;
+    const QRect area = s->geometry();
+    const QSize outer = frameGeometry().size();
+    const int left = std::max(0, (area.width() - outer.width()) / 2);
+    const int top = std::max(0, (area.height() - outer.height()) / 2);
+    move(area.left() + left, area.top() + top);
+}
+
+void MainWindow::DrawCellKind(int cell, int kind)
+{
+    if (cell >= 1 && cell <= CellCount)
+        m_painter.DrawCellKind(*Cells[cell], kind);
+}
+
+void MainWindow::DrawCellEmpty(int cell)
+{
+    if (cell >= 1 && cell <= CellCount)
+        m_painter.DrawCellEmpty(*Cells[cell]);
+}
+
+void MainWindow::FillCellHidden(int cell)
+{
+    if (cell >= 1 && cell <= CellCount)
+        m_painter.FillCellHidden(*Cells[cell]);
+}
+
+void MainWindow::DrawCellZoom(int cell, Picture picture, int step)
+{
+    if (cell >= 1 && cell <= CellCount)
+        m_painter.DrawCellZoom(*Cells[cell], cell, picture, step);
+}
+
+void MainWindow::paint_sel()
+{
+    for (int k = 1; k <= KindMax; ++k)
+        m_painter.DrawCellKind(*PalBoxes[k], k);
+}
+
+void MainWindow::SetPaletteFrame(int kind, Rgb colour)
+{
+    if (kind >= 1 && kind <= KindMax)
+        PalPanels[kind]->setColour(toQColor(colour));
+}
+
+void MainWindow::ProcessPending()
+{
+    m_processPending();
+}
+
+void MainWindow::setProcessPending(std::function<void()> processPending)
+{
+    m_processPending = std::move(processPending);
+}
+
+void MainWindow::SetPanelText(Panel panel, const std::string& text)
+{
+    BevelPanel* target = panel == Panel::pn_mon ? m_pnMon : m_pnSc;
+    target->setCaption(QString::fromStdString(text));
+}
+
+void MainWindow::SetButtonEnabled(Button button, bool on)
+{
+    (button == Button::Button1 ? m_button1 : m_button2)->setEnabled(on);
+}
+
+void MainWindow::StartHideTimer(int ms)
+{
+    // A new interval restarts a running period; enabling a running timer does not.
+    if (m_timer1->interval() != ms)
+        m_timer1->setInterval(ms);
+    if (!m_timer1->isActive())
+        m_timer1->start();
+}
+
+void MainWindow::StopHideTimer()
+{
+    m_timer1->stop();
+}
+
+} // namespace zorvat

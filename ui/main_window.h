@@ -1,0 +1,100 @@
+#pragma once
+
+#include "cell_painter.h"
+#include "game_view.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+
+class QAction;
+class QPushButton;
+class QTimer;
+
+namespace zorvat {
+
+class BevelPanel;
+class Backdrop;
+class PaintBox;
+
+// The main window: palette, grid, question and score panels, "Open" and "OK" over the
+// backdrop, the menu bar and the hide timer. It shows what the game tells it through
+// GameView and reports every event as a signal; it holds no game rules.
+class MainWindow : public QMainWindow, public GameView {
+    Q_OBJECT
+public:
+    explicit MainWindow(const Pictures& pictures, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // GameView
+    void DrawCellKind(int cell, int kind) override;
+    void DrawCellEmpty(int cell) override;
+    void FillCellHidden(int cell) override;
+    void DrawCellZoom(int cell, Picture picture, int step) override;
+    void paint_sel() override;
+    void SetPaletteFrame(int kind, Rgb colour) override;
+    void ProcessPending() override;
+    void SetPanelText(Panel panel, const std::string& text) override;
+    void SetButtonEnabled(Button button, bool on) override;
+    void StartHideTimer(int ms) override;
+    void StopHideTimer() override;
+
+    /** Replaces how pending messages are handled (the shell keeps the idle step out of it). */
+    void setProcessPending(std::function<void()> processPending);
+
+    // The controls, for the shell and the tests.
+    PaintBox* cellBox(int cell) const { return Cells[cell]; }
+    PaintBox* paletteBox(int kind) const { return PalBoxes[kind]; }
+    BevelPanel* paletteFrame(int kind) const { return PalPanels[kind]; }
+    BevelPanel* pn_mon() const { return m_pnMon; }
+    BevelPanel* pn_sc() const { return m_pnSc; }
+    QPushButton* button1() const { return m_button1; }
+    QPushButton* button2() const { return m_button2; }
+    QTimer* timer1() const { return m_timer1; }
+    QAction* n1Action() const { return m_n1; }
+    QAction* exitAction() const { return m_exit1; }
+    QAction* k1Action() const { return m_k1; }
+    QAction* help1Action() const { return m_help1; }
+    QWidget* clientArea() const { return m_client; }
+    const CellPainter& painter() const { return m_painter; }
+
+signals:
+    void N1Clicked();
+    void K1Clicked();
+    void Help1Clicked();
+    void Button1Clicked();
+    void Button2Clicked();
+    void Timer1Fired();
+    /** A palette box was clicked; the argument is the box's name. */
+    void PaintBox1Clicked(const QString& boxName);
+    /** A grid box was clicked; the argument is the box's name. */
+    void PaintBox6Clicked(const QString& boxName);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildClientArea(const Pictures& pictures);
+    void buildMenu();
+    void centreOnScreen();
+
+    CellPainter m_painter;
+    std::array<PaintBox*, 26> Cells{};
+    std::array<PaintBox*, 6> PalBoxes{};
+    std::array<BevelPanel*, 6> PalPanels{};
+    QWidget* m_client = nullptr;
+    BevelPanel* m_pnMon = nullptr;
+    BevelPanel* m_pnSc = nullptr;
+    QPushButton* m_button1 = nullptr;
+    QPushButton* m_button2 = nullptr;
+    QTimer* m_timer1 = nullptr;
+    QAction* m_n1 = nullptr;
+    QAction* m_exit1 = nullptr;
+    QAction* m_k1 = nullptr;
+    QAction* m_help1 = nullptr;
+    std::function<void()> m_processPending;
+    bool m_placed = false;
+};
+
+} // namespace zorvat

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+namespace zorvat {
+
+// A 32 x 32 box that shows only what the game last drew into it. The game draws into the
+// box's own image at any time; the widget just shows that image, so the box keeps its
+// picture when the window is uncovered.
+class PaintBox : public QWidget {
+    Q_OBJECT
+public:
+    PaintBox(const QString& name, QWidget* parent);
+
+    /** The box's picture; call canvasChanged() after drawing into it. */
+    QImage& canvas() { return m_canvas; }
+    const QImage& canvas() const { return m_canvas; }
+    /** Schedules the widget to show the new picture. */
+    void canvasChanged() { update(); }
+
+signals:
+    /** Left button pressed and released inside the box; the second press of a double-click is no click. */
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QImage m_canvas;
+    bool m_pressed = false;
+};
+
+} // namespace zorvat
