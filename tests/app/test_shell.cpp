@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QDialog>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -21,22 +22,29 @@ using namespace zorvat::testing;
 
 namespace {
 
+struct FixedName : NamePrompt {
+    std::string askName() override { return "テスト"; }
+};
+
 // The shell with fake tunes, a settings file in a temporary folder and errors collected.
 struct ShellRig {
     QTemporaryDir dir;
     FakeMusic music;
     FixedClock clock;
+    FixedName name;
     QStringList errors;
     std::unique_ptr<ZorvatApp> app;
 
-    ShellRig()
+    explicit ShellRig(bool realRankingBox = false)
     {
         Seams seams;
         seams.music = &music;
         seams.clock = &clock;
+        seams.namePrompt = &name;
         seams.iniFile = dir.filePath(QStringLiteral("Zorvat.ini")).toStdString();
         seams.report = [this](const QString& text) { errors << text; };
-        seams.confirmRanking = [](const QString&) { return false; };
+        if (!realRankingBox)
+            seams.confirmRanking = [](const QString&) { return false; };
         app = std::make_unique<ZorvatApp>(seams);
     }
     MainWindow& w() { return app->window(); }
@@ -67,6 +75,7 @@ private slots:
     void aWholeQuestionPlaysThroughTheRealWindow();
     void doubleClickTogglesACellOnce();
     void exitClosesTheWindow();
+    void rankingQuestionIsAnsweredInItsBoxWhileTheScreensRunOn();
 };
 
 void TestShell::errorTextGetsAFullStopWhenItsLastCharacterSortsAfterOne_data()
@@ -296,6 +305,51 @@ void TestShell::exitClosesTheWindow()
     QVERIFY(QTest::qWaitForWindowExposed(&rig.w()));
     rig.w().exitAction()->trigger();
     QVERIFY(!rig.w().isVisible());
+}
+
+void TestShell::rankingQuestionIsAnsweredInItsBoxWhileTheScreensRunOn()
+{
+    ShellRig rig(true);
+    rig.app->show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.w()));
+    rig.w().n1Action()->trigger();
+    rig.game().Score = 12;
+    rig.game().Button2Click(); // nothing dealt, nothing placed: equal grids
+    rig.game().Answer[1] = 1;
+    rig.game().Button2Click();
+    QCOMPARE(rig.game().GameState, gsOver);
+
+    QString caption, message, buttons;
+    long long callsWhileOpen = 0;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        if (caption.isEmpty()) {
+            caption = box->windowTitle();
+            message = box->text();
+            for (QAbstractButton* b : box->buttons())
+                buttons += b->text() + QLatin1Char('|');
+            callsWhileOpen = rig.app->idle().calls();
+            return;
+        }
+        if (rig.app->idle().calls() > callsWhileOpen + 5) {
+            callsWhileOpen = -1;
+            QTest::keyClick(box, Qt::Key_Escape);
+        }
+    });
+    poll.start();
+    QTRY_COMPARE_WITH_TIMEOUT(rig.game().GameState, gsTitle, 10000);
+    QCOMPARE(caption, QStringLiteral("確認"));
+    QCOMPARE(message, QStringLiteral("スコア：13点をインターネットランキング申請しますか？"));
+    QCOMPARE(buttons, QStringLiteral("はい(&Y)|いいえ(&N)|"));
+    QCOMPARE(callsWhileOpen, -1); // the idle steps went on behind the box
+    QCOMPARE(rig.app->table().PlayCount, 1);
+    QCOMPARE(rig.app->table().HiScore[1], 13);
+    QCOMPARE(rig.app->table().HiName[1], std::string("テスト"));
+    QCOMPARE(rig.game().AnimStep, 100);
 }
 
 QTEST_MAIN(TestShell)
