@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds and runs every benchmark headlessly; each prints a small table.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+BUILD_TYPE=Release BUILD_DIR=build-bench scripts/build.sh -DZORVAT_BUILD_TESTS=OFF
+export QT_QPA_PLATFORM=offscreen
+for b in build-bench/bench/*; do
+  [ -x "$b" ] || continue
+  echo "== $(basename "$b")"
+  "$b" "$@"
+done
