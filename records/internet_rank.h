@@ -4,11 +4,18 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <string_view>
 
 namespace zorvat::InternetRank {
 
 // Hands a document to the desktop; true when the desktop accepted it.
 using Opener = std::function<bool(const QString& absolutePath)>;
+
+/** The ranking page's file name, in the current folder. */
+inline constexpr char RankPageName[] = "intsc.htm";
+/** The help document's file name, in the current folder. */
+inline constexpr char ReadmeName[] = "readme.htm";
 
 /** Writes "intsc.htm" into the current folder: the ranking form for this score and game count. */
 void WriteRankPage(std::int32_t Score, std::int32_t PlayCount);
@@ -16,9 +23,16 @@ void WriteRankPage(std::int32_t Score, std::int32_t PlayCount);
 int OpenRankPage();
 /** Opens the help document "readme.htm"; the result is not examined. */
 int OpenReadme();
-/** Hands `file`, relative to the current folder, to the desktop's default handler. */
+/** Hands `file`, relative to `folder` (empty: the current folder), to the desktop's default handler. */
 int ShellOpen(const QString& file, const QString& parameters, const QString& folder, int showCommand);
 /** Replaces the desktop opener (tests observe it); an empty one restores the real one. */
 void setOpener(Opener opener);
+
+/** The check code the ranking server expects for `Score`, wrapping like 32-bit signed arithmetic. */
+std::int32_t CheckCode(std::int32_t Score);
+/** The bytes of the ranking page (code page 932, CR LF lines) with its form posting to `url`. */
+std::string rankPageBytes(std::int32_t Score, std::int32_t PlayCount, std::string_view url);
+/** The error text for a failed write of the page, chosen from the system's error number. */
+std::string writeErrorText(int errnoValue);
 
 } // namespace zorvat::InternetRank

@@ -1,17 +1,90 @@
 #include "records_window.h"
 
+#include "fonts.h"
 #include "high_scores.h"
+#include "pictures.h"
+
+#include <QLabel>
+#include <QPushButton>
 
 namespace zorvat {
 
-TForm2::TForm2(QWidget* parent) : QDialog(parent)
+namespace {
+
+// The label rows stand against the rank words painted into the background.
+constexpr int RowTops[TForm2::Ranks] = { 4, 40, 77, 113, 149 };
+constexpr int ScoreLeft = 40;
+constexpr int NameLeft = 88;
+
+// A label that draws only its text, left-aligned on one line, so the background shows
+// around and between the letters; it grows to fit whatever text it gets.
+QLabel* makeLabel(QWidget* parent, const char* name, QPoint at, int pixelHeight, QColor colour, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFont(gameFont(pixelHeight, true));
+    label->setAutoFillBackground(false);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(false);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+    label->move(at);
+    label->adjustSize();
+    return label;
+}
+
+} // namespace
+
+TForm2::TForm2(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("記録"));
+    setFont(gameFont(12));
+    setFixedSize(144, 200);
+    setSizeGripEnabled(false);
+
+    // The background is wider than the window; only its left 144 pixels show.
+    m_image1 = new QLabel(this);
+    m_image1->setObjectName(QStringLiteral("Image1"));
+    m_image1->setPixmap(QPixmap::fromImage(Pictures::instance().recordsBackground));
+    m_image1->move(0, 0);
+    m_image1->adjustSize();
+
+    const QColor white(255, 255, 255);
+    const QColor aqua(0, 255, 255);
+    const char* scoreNames[Ranks] = { "lb_sc1", "lb_sc2", "lb_sc3", "lb_sc4", "lb_sc5" };
+    const char* nameNames[Ranks] = { "lb_nm1", "lb_nm2", "lb_nm3", "lb_nm4", "lb_nm5" };
+    for (int i = 0; i < Ranks; ++i) {
+        lb_sc[i] = makeLabel(this, scoreNames[i], QPoint(ScoreLeft, RowTops[i]), 16, white, QStringLiteral("0000"));
+        lb_nm[i] = makeLabel(this, nameNames[i], QPoint(NameLeft, RowTops[i]), 13, aqua, QString());
+    }
+    m_label6 = makeLabel(this, "Label6", QPoint(0, 186), 11, QColor(255, 255, 0), QStringLiteral("ゲーム回数:"));
+    m_tp = makeLabel(this, "lb_tp", QPoint(64, 182), 16, white, QStringLiteral("0"));
+
+    m_button1 = new QPushButton(QStringLiteral("OK"), this);
+    m_button1->setObjectName(QStringLiteral("Button1"));
+    m_button1->setFont(gameFont(12, true));
+    m_button1->setGeometry(96, 168, 43, 27);
+    m_button1->setDefault(true);
+    connect(m_button1, &QPushButton::clicked, this, &TForm2::Button1Click);
 }
 
-void TForm2::fill(const HighScores&, const QWidget& mainWindow)
+void TForm2::fill(const HighScores& table, const QWidget& mainWindow)
 {
+    for (int rank = 1; rank <= Ranks; ++rank) {
+        scoreLabel(rank)->setText(scoreText(table.HiScore[rank]));
+        scoreLabel(rank)->adjustSize();
+        nameLabel(rank)->setText(QString::fromStdString(table.HiName[rank]));
+        nameLabel(rank)->adjustSize();
+    }
+    m_tp->setText(QString::number(table.PlayCount));
+    m_tp->adjustSize();
+
+    // Top edges level, standing against the main window's right edge; a main window at the
+    // right of the screen pushes this one off it, and nothing brings it back.
     const QRect outer = mainWindow.frameGeometry();
     move(outer.left() + outer.width(), outer.top());
 }
@@ -19,6 +92,11 @@ void TForm2::fill(const HighScores&, const QWidget& mainWindow)
 QString TForm2::scoreText(int score)
 {
     return (QStringLiteral("0000") + QString::number(score)).right(4);
+}
+
+void TForm2::Button1Click()
+{
+    accept();
 }
 
 } // namespace zorvat
