@@ -17,7 +17,10 @@ void HighScores::load(const TIniFile& Ini)
 
 void HighScores::hiscchk(std::int32_t Score, NamePrompt& prompt, TIniFile& Ini)
 {
-    ++PlayCount;
+    // A count edited up to the 32-bit limit wraps round instead of overflowing.
+    PlayCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(PlayCount) + 1u);
+    // Strictly greater: a tie goes below the older entry. The table is taken as it stands, so
+    // one edited out of order by hand gets the score at the first rank it beats.
     for (int r = 1; r <= 5; ++r) {
         if (Score > HiScore[r]) {
             std::string name = prompt.askName();
@@ -30,6 +33,8 @@ void HighScores::hiscchk(std::int32_t Score, NamePrompt& prompt, TIniFile& Ini)
             break;
         }
     }
+    // All eleven keys at every game end, so changes made to the file meanwhile are overwritten
+    // and a save that failed before is made whole.
     for (int r = 1; r <= 5; ++r) {
         const std::string n = std::to_string(r);
         Ini.WriteInt("hs_sc", "sc" + n, HiScore[r]);

@@ -13,12 +13,17 @@ namespace zorvat {
 // defaults are UTF-8 here. Nothing is cached: every call goes to the file.
 class TIniFile {
 public:
+    /** The most a read gives, in code page 932 bytes; a double-byte character is never split. */
+    static constexpr std::size_t ReadLimit = 1023;
+
     /** Touches no file. */
     explicit TIniFile(std::filesystem::path file);
 
     /** The value, or `def` (less its trailing blanks) when the file, section or key is missing. */
     std::string ReadText(std::string_view section, std::string_view key, std::string_view def) const;
-    /** Replaces or adds the key; the file is replaced atomically. Throws Error "<name> に書き込めません". */
+    /** Replaces or adds the key; the file is replaced atomically. Throws Error "<name> に書き込めません",
+        also when the file could not hold the text faithfully (a line break, a character its code
+        page lacks), and then the file stays as it was. */
     void WriteText(std::string_view section, std::string_view key, std::string_view value);
     /** ReadText converted to an integer, or `def` when it does not convert. */
     std::int32_t ReadInt(std::string_view section, std::string_view key, std::int32_t def) const;

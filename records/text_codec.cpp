@@ -54,4 +54,83 @@ bool isCp932LeadByte(unsigned char b)
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+std::string fromCp932Lossy(std::string_view cp932)
+{
+    if (auto whole = fromCp932(cp932))
+        return *whole;
+    std::string out;
+    std::size_t i = 0;
+    while (i < cp932.size()) {
+        const std::size_t n = isCp932LeadByte(static_cast<unsigned char>(cp932[i])) && i + 1 < cp932.size() ? 2 : 1;
+        const auto one = fromCp932(cp932.substr(i, n));
+        out += one ? *one : std::string("?");
+        i += n;
+    }
+    return out;
+}
+
+std::size_t decodeUtf8Char(std::string_view s, std::size_t i, std::uint32_t& cp, bool allowSurrogates)
+{
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char b0 = byte(i);
+    if (b0 < 0x80) {
+        cp = b0;
+        return 1;
+    }
+    // Sequence length, payload bits of the first byte and the smallest code point of that
+    // length (anything below is an overlong form).
+    std::size_t n = 0;
+    std::uint32_t min = 0;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        n = 2;
+        cp = b0 & 0x1F;
+        min = 0x80;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        n = 3;
+        cp = b0 & 0x0F;
+        min = 0x800;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        n = 4;
+        cp = b0 & 0x07;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + n > s.size())
+        return 0;
+    for (std::size_t k = 1; k < n; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (byte(i + k) & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (!allowSurrogates && cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return n;
+}
+
+bool isValidUtf8(std::string_view s)
+{
+    std::uint32_t cp = 0;
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = decodeUtf8Char(s, i, cp);
+        if (n == 0)
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+std::string validUtf8(std::string_view s)
+{
+    std::string out;
+    out.reserve(s.size());
+    std::uint32_t cp = 0;
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = decodeUtf8Char(s, i, cp);
+        out += n ? s.substr(i, n) : std::string_view("\xEF\xBF\xBD");
+        i += n ? n : 1;
+    }
+    return out;
+}
+
 } // namespace zorvat
