@@ -2,21 +2,45 @@
 
 #include <QPainter>
 
+#include <vector>
+
 namespace zorvat {
 
 Backdrop::Backdrop(const QString& name, const QImage& picture, QWidget* parent)
-    : QWidget(parent), m_picture(picture)
+    : QWidget(parent)
+    , m_picture(picture.convertToFormat(QImage::Format_RGB32))
 {
     setObjectName(name);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
+QImage Backdrop::stretched(const QImage& picture, QSize size)
+{
+    if (picture.isNull() || size.isEmpty())
+        return QImage();
+    const QImage source = picture.convertToFormat(QImage::Format_RGB32);
+    QImage out(size, QImage::Format_RGB32);
+    std::vector<int> column(std::size_t(size.width()));
+    for (int x = 0; x < size.width(); ++x)
+        column[std::size_t(x)] = int(qint64(x) * source.width() / size.width());
+    for (int y = 0; y < size.height(); ++y) {
+        const auto* line
+            = reinterpret_cast<const QRgb*>(source.constScanLine(int(qint64(y) * source.height() / size.height())));
+        auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            dst[x] = line[column[std::size_t(x)]];
+    }
+    return out;
+}
+
 void Backdrop::paintEvent(QPaintEvent*)
 {
+    if (m_stretched.size() != size())
+        m_stretched = stretched(m_picture, size());
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(rect(), m_picture);
+    painter.drawImage(rect(), m_stretched);
 }
 
 } // namespace zorvat

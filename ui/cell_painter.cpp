@@ -5,40 +5,92 @@
 #include "pictures.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace zorvat {
 
+namespace {
+
+const QColor Hidden(HiddenGreen.r, HiddenGreen.g, HiddenGreen.b);
+
+// The source coordinate that output pixel i of 32 takes: nearest neighbour, so each
+// source pixel is repeated about 32 / length times, clamped into 0..last.
+int sourceAt(int start, int length, int i, int last)
+{
+    const std::int64_t at = start + std::int64_t(i) * length / PieceSize;
+    return int(std::clamp<std::int64_t>(at, 0, last));
+}
+
+bool isDirect32(QImage::Format format)
+{
+    return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32
+        || format == QImage::Format_ARGB32_Premultiplied;
+}
+
+} // namespace
+
 CellPainter::CellPainter(const Pictures& pictures)
-    : m_pictures(pictures), m_tileBuf(PieceSize, PieceSize, QImage::Format_RGB32)
+    : m_pictures(pictures)
+    , m_tileBuf(PieceSize, PieceSize, QImage::Format_RGB32)
 {
     m_tileBuf.fill(Qt::white);
 }
 
 void CellPainter::DrawPiece(const QImage& picture, const QRect& source, PaintBox& box)
 {
-    // Clamp the source to the picture so that nothing outside it is ever read.
-    const QRect src = source.intersected(picture.rect());
+    scaleOntoTileBuf(picture, source);
+    copyTileBufInto(box);
+}
+
+void CellPainter::scaleOntoTileBuf(const QImage& picture, const QRect& source)
+{
+    if (picture.isNull()) {
+        m_tileBuf.fill(Hidden);
+        return;
+    }
+    const int width = std::max(source.width(), 1);
+    const int height = std::max(source.height(), 1);
+    const int lastX = picture.width() - 1;
+    const int lastY = picture.height() - 1;
+    int column[PieceSize];
+    for (int x = 0; x < PieceSize; ++x)
+        column[x] = sourceAt(source.left(), width, x, lastX);
+    // A whole piece inside the picture is copied row by row as it stands.
+    const bool oneToOne = width == PieceSize && column[PieceSize - 1] - column[0] == PieceSize - 1;
+    const bool direct = isDirect32(picture.format());
+
+    uchar* bits = m_tileBuf.bits();
+    const qsizetype stride = m_tileBuf.bytesPerLine();
     for (int y = 0; y < PieceSize; ++y) {
-        auto* dst = reinterpret_cast<QRgb*>(m_tileBuf.scanLine(y));
-        if (src.isEmpty()) {
-            std::fill(dst, dst + PieceSize, qRgb(0, 128, 0));
-            continue;
-        }
-        const int sy = src.top() + y * source.height() / PieceSize;
-        if (sy > src.bottom()) {
-            std::fill(dst, dst + PieceSize, qRgb(0, 128, 0));
+        auto* dst = reinterpret_cast<QRgb*>(bits + y * stride);
+        const int sy = sourceAt(source.top(), height, y, lastY);
+        if (!direct) {
+            for (int x = 0; x < PieceSize; ++x)
+                dst[x] = picture.pixel(column[x], sy);
             continue;
         }
         const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(sy));
-        for (int x = 0; x < PieceSize; ++x) {
-            const int sx = src.left() + x * source.width() / PieceSize;
-            dst[x] = sx <= src.right() ? line[sx] : qRgb(0, 128, 0);
+        if (oneToOne) {
+            std::memcpy(dst, line + column[0], PieceSize * sizeof(QRgb));
+        } else {
+            for (int x = 0; x < PieceSize; ++x)
+                dst[x] = line[column[x]];
         }
     }
+}
+
+void CellPainter::copyTileBufInto(PaintBox& box)
+{
     QImage& canvas = box.canvas();
-    for (int y = 0; y < PieceSize; ++y)
-        std::memcpy(canvas.scanLine(y), m_tileBuf.constScanLine(y), PieceSize * sizeof(QRgb));
+    if (canvas.size() != m_tileBuf.size() || canvas.format() != m_tileBuf.format()) {
+        canvas = m_tileBuf.copy();
+    } else {
+        uchar* dst = canvas.bits();
+        const uchar* src = m_tileBuf.constBits();
+        for (int y = 0; y < PieceSize; ++y)
+            std::memcpy(dst + y * canvas.bytesPerLine(), src + y * m_tileBuf.bytesPerLine(), PieceSize * sizeof(QRgb));
+    }
     box.canvasChanged();
 }
 
@@ -58,7 +110,7 @@ void CellPainter::DrawCellEmpty(PaintBox& box)
 
 void CellPainter::FillCellHidden(PaintBox& box)
 {
-    box.canvas().fill(QColor(HiddenGreen.r, HiddenGreen.g, HiddenGreen.b));
+    box.canvas().fill(Hidden);
     box.canvasChanged();
 }
 

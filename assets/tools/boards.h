@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QImage>
+
+namespace zorvat::art {
+
+/** The title picture: a signboard with the game's name over a pink brick wall, 160 x 160. */
+QImage titlePicture();
+/** The correct-answer picture: a big red OK on a blue-to-violet brick wall, 160 x 160. */
+QImage correctPicture();
+/** The game-over picture: GAME OVER on a pinned sheet of paper, 160 x 160. */
+QImage gameOverPicture();
+/** The main window's backdrop: a dark teal wall with the logo and a blurred red face, 160 x 160. */
+QImage backdropPicture();
+/** The records window's background: a blue wall with the rank words down its left edge, 200 x 200. */
+QImage recordsBackground();
+
+/** Where the rank word of rank 1..5 lies in the records background, top and bottom rows. */
+struct RankRows {
+    int top;
+    int bottom;
+};
+inline constexpr RankRows RankWordRows[] = { { 6, 19 }, { 43, 55 }, { 79, 92 }, { 116, 128 }, { 152, 165 } };
+inline constexpr int RankWordLeft = 4;
+inline constexpr int RankWordRight = 29;
+
+} // namespace zorvat::art
