@@ -1,21 +1,38 @@
 #include "tune_players.h"
 
-#include "error.h"
+#include "midi_player.h"
 
 namespace zorvat {
+
+TunePlayers::TunePlayers()
+    : TunePlayers(std::make_unique<MidiPlayer>(), std::make_unique<MidiPlayer>())
+{
+}
+
+TunePlayers::TunePlayers(std::unique_ptr<TunePlayer> title, std::unique_ptr<TunePlayer> question)
+    : m_mp(std::move(title))
+    , m_mp2(std::move(question))
+{
+}
+
+TunePlayers::~TunePlayers()
+{
+    closeAll();
+}
 
 void TunePlayers::openAll(const std::string& AppDir, const ErrorReporter& report)
 {
     bool reported = false;
     try {
-        mp.Open(AppDir + "title.mid");
-        mp.Play();
+        m_mp->Open(AppDir + "title.mid");
+        // The title tune is already playing while a failing question tune is reported.
+        m_mp->Play();
     } catch (const std::exception& e) {
         report(errorBoxText(e.what()));
         reported = true;
     }
     try {
-        mp2.Open(AppDir + "open.mid");
+        m_mp2->Open(AppDir + "open.mid");
     } catch (const std::exception& e) {
         // Without sound both tunes fail alike; one box says it.
         if (!reported)
@@ -25,20 +42,22 @@ void TunePlayers::openAll(const std::string& AppDir, const ErrorReporter& report
 
 void TunePlayers::closeAll()
 {
-    mp.Close();
-    mp2.Close();
+    m_mp->Close();
+    m_mp2->Close();
 }
 
+// A tune that never opened is left out: asking it would raise the missing-device error
+// on every "開始" of a game that is otherwise fully playable.
 void TunePlayers::Play(Tune tune)
 {
-    MidiPlayer& p = player(tune);
+    TunePlayer& p = player(tune);
     if (p.Opened())
         p.Play();
 }
 
 void TunePlayers::Stop(Tune tune)
 {
-    MidiPlayer& p = player(tune);
+    TunePlayer& p = player(tune);
     if (p.Opened())
         p.Stop();
 }
@@ -46,7 +65,7 @@ void TunePlayers::Stop(Tune tune)
 bool TunePlayers::IsStopped(Tune tune)
 {
     // A tune that never opened has nothing to restart.
-    MidiPlayer& p = player(tune);
+    TunePlayer& p = player(tune);
     return p.Opened() && p.IsStopped();
 }
 

@@ -2,8 +2,9 @@
 
 #include "error_box.h"
 #include "game_music.h"
-#include "midi_player.h"
+#include "tune_player.h"
 
+#include <memory>
 #include <string>
 
 namespace zorvat {
@@ -12,6 +13,14 @@ namespace zorvat {
 // A tune that could not be opened stays silent: the game goes on without it.
 class TunePlayers : public GameMusic {
 public:
+    /** The real players, sounding through the desktop's audio output. */
+    TunePlayers();
+    /** Players of the caller's choosing (the tests' fakes). */
+    TunePlayers(std::unique_ptr<TunePlayer> title, std::unique_ptr<TunePlayer> question);
+    ~TunePlayers() override;
+    TunePlayers(const TunePlayers&) = delete;
+    TunePlayers& operator=(const TunePlayers&) = delete;
+
     /** Opens "title.mid" and plays it, then opens "open.mid"; a failure is reported once and the game goes on. */
     void openAll(const std::string& AppDir, const ErrorReporter& report);
     /** Closes both. */
@@ -21,11 +30,14 @@ public:
     void Stop(Tune tune) override;
     bool IsStopped(Tune tune) override;
 
-    MidiPlayer mp;
-    MidiPlayer mp2;
+    TunePlayer& mp() { return *m_mp; }
+    TunePlayer& mp2() { return *m_mp2; }
 
 private:
-    MidiPlayer& player(Tune tune) { return tune == Tune::Title ? mp : mp2; }
+    TunePlayer& player(Tune tune) { return tune == Tune::Title ? *m_mp : *m_mp2; }
+
+    std::unique_ptr<TunePlayer> m_mp;
+    std::unique_ptr<TunePlayer> m_mp2;
 };
 
 } // namespace zorvat
