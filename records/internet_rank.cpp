@@ -4,6 +4,7 @@
 #include "rank_settings.h"
 #include "text_codec.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -183,7 +184,12 @@ int OpenRankPage()
 
 int OpenReadme()
 {
-    return ShellOpen(QString::fromLatin1(ReadmeName), QString(), QString(), 5);
+    // Started from its own folder the game finds its help there; an installed game started
+    // from anywhere else opens the copy that lies beside its executable.
+    const QString readme = QString::fromLatin1(ReadmeName);
+    if (QFileInfo(QDir::current().absoluteFilePath(readme)).isFile())
+        return ShellOpen(readme, QString(), QString(), 5);
+    return ShellOpen(readme, QString(), QCoreApplication::applicationDirPath(), 5);
 }
 
 int ShellOpen(const QString& file, [[maybe_unused]] const QString& parameters, const QString& folder,
