@@ -251,23 +251,27 @@ QImage gameOverPicture()
     canvas.stroke(flap, 0.6, 0x60706050);
 
     LetterStyle big;
-    big.capHeight = 29;
-    big.weight = 1.9;
-    big.tracking = 1.7;
+    big.capHeight = 24;
+    big.weight = 2.0;
+    big.tracking = 2.0;
     big.cap = Qt::SquareCap;
     Lettering game(QStringLiteral("GAME"), big);
     Lettering over(QStringLiteral("OVER"), big);
-    const double tilt[] = { 0.3, -0.2, 0.25, -0.3 };
+    const double tilt[] = { 0.2, -0.1, 0.15, -0.2 };
     for (int i = 0; i < 4; ++i) {
         game.lift(i, tilt[i]);
         over.lift(i, -tilt[i]);
     }
-    const QPointF gameAt(83 - game.width() / 2, 42);
-    const QPointF overAt(85 - over.width() / 2, 92);
+    // Each line stands within one row of pieces, so that no frame of the grid cuts it across.
+    const QPointF gameAt(82 - game.width() / 2, 35);
+    const QPointF overAt(84 - over.width() / 2, 67);
     for (const auto& [text, at] : { std::pair { &game, gameAt }, std::pair { &over, overAt } }) {
         canvas.fill(moved(text->shape(at), 1.2, 1.2), 0x40000000);
         canvas.fill(text->shape(at), 0xff141416);
     }
+
+    // A sad face stuck on below, within one piece of its own.
+    paintFace(canvas, 5, QPointF(65, 97), 30, 30);
 
     // The red pin at the top right, with its shadow on the paper.
     const double px = 126;
