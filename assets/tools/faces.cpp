@@ -80,7 +80,8 @@ QRgb ballShade(QRgb base, double u, double v)
     const double edge = smoothstep(0.86, 1.0, std::sqrt(d2));
     c = mix(c, scaled(base, 0.35), edge * 0.6);
 
-    // A tight specular spot: the half vector of light and viewer, raised to the 32nd power.
+    // A tight shine where the light glances straight back: the half vector of light and viewer,
+    // raised to the 32nd power.
     const double hx = lx;
     const double hy = ly;
     const double hz = lz + 1.0;
