@@ -1,14 +1,16 @@
 #include "fonts.h"
+#include "pictures.h"
 #include "zorvat_app.h"
 
 #include <QApplication>
-#include <QIcon>
 
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+    // The application title; the window title is its own, so no display name is appended to it.
     QApplication::setApplicationName(QStringLiteral("Zorvat"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Zorvat"));
+    QApplication::setDesktopFileName(QStringLiteral("org.zorvat.Zorvat"));
+    QApplication::setWindowIcon(zorvat::Pictures::appIcon());
     zorvat::installFontSubstitutes();
     QApplication::setFont(zorvat::gameFont(12));
 
