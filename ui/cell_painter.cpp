@@ -85,12 +85,23 @@ void CellPainter::copyTileBufInto(PaintBox& box)
     QImage& canvas = box.canvas();
     if (canvas.size() != m_tileBuf.size() || canvas.format() != m_tileBuf.format()) {
         canvas = m_tileBuf.copy();
-    } else {
-        uchar* dst = canvas.bits();
-        const uchar* src = m_tileBuf.constBits();
-        for (int y = 0; y < PieceSize; ++y)
-            std::memcpy(dst + y * canvas.bytesPerLine(), src + y * m_tileBuf.bytesPerLine(), PieceSize * sizeof(QRgb));
+        box.canvasChanged();
+        return;
     }
+    // The screens redraw every box on every idle step, mostly with what it already shows
+    // (a held zoom frame, an unchanged board). Only a box whose pixels change is shown
+    // again, which keeps the window system's work, and the game's idle load, small.
+    bool changed = false;
+    const uchar* src = m_tileBuf.constBits();
+    const uchar* current = canvas.constBits();
+    constexpr std::size_t rowBytes = PieceSize * sizeof(QRgb);
+    for (int y = 0; y < PieceSize && !changed; ++y)
+        changed = std::memcmp(current + y * canvas.bytesPerLine(), src + y * m_tileBuf.bytesPerLine(), rowBytes) != 0;
+    if (!changed)
+        return;
+    uchar* dst = canvas.bits();
+    for (int y = 0; y < PieceSize; ++y)
+        std::memcpy(dst + y * canvas.bytesPerLine(), src + y * m_tileBuf.bytesPerLine(), rowBytes);
     box.canvasChanged();
 }
 
