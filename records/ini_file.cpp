@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <optional>
 
 namespace zorvat {
 
@@ -78,8 +77,16 @@ TIniFile::TIniFile(std::filesystem::path file) : m_file(std::move(file)) {}
 std::string TIniFile::ReadText(std::string_view section, std::string_view key, std::string_view def) const
 {
     std::string bytes;
-    if (readWholeFile(m_file, bytes) == FileRead::Read) {
-        const ProfileDocument doc = ProfileDocument::fromFileBytes(bytes);
+    if (readWholeFile(m_file, bytes) == FileRead::Read)
+        return readTextIn(bytes, section, key, def);
+    return readTextIn(std::nullopt, section, key, def);
+}
+
+std::string TIniFile::readTextIn(const std::optional<std::string_view>& fileBytes, std::string_view section,
+                                 std::string_view key, std::string_view def)
+{
+    if (fileBytes) {
+        const ProfileDocument doc = ProfileDocument::fromFileBytes(*fileBytes);
         const auto s = toWorking(doc, section);
         const auto k = toWorking(doc, key);
         if (s && k) {

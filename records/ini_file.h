@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,10 @@ public:
     void WriteInt(std::string_view section, std::string_view key, std::int32_t value);
 
     const std::filesystem::path& path() const { return m_file; }
+
+    /** ReadText on a file whose bytes are these; nullopt for a missing file. */
+    static std::string readTextIn(const std::optional<std::string_view>& fileBytes, std::string_view section,
+                                  std::string_view key, std::string_view def);
 
     /** "Zorvat.ini" in the user's configuration folder ($XDG_CONFIG_HOME, else ~/.config). */
     static std::filesystem::path defaultLocation();

@@ -9,36 +9,56 @@ namespace zorvat {
 
 namespace {
 
-std::optional<std::string> convert(const char* to, const char* from, std::string_view in)
-{
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return std::nullopt;
-    std::string out(in.size() * 4 + 16, '\0');
-    char* src = const_cast<char*>(in.data());
-    size_t srcLeft = in.size();
-    char* dst = out.data();
-    size_t dstLeft = out.size();
-    const size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-    const bool ok = rc != static_cast<size_t>(-1) && srcLeft == 0
-                    && iconv(cd, nullptr, nullptr, &dst, &dstLeft) != static_cast<size_t>(-1);
-    iconv_close(cd);
-    if (!ok)
-        return std::nullopt;
-    out.resize(out.size() - dstLeft);
-    return out;
-}
+// One open converter per direction and thread: opening one costs far more than a name's
+// conversion, and the settings file converts a few names on every read.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    ~Converter()
+    {
+        if (valid())
+            iconv_close(m_cd);
+    }
+
+    std::optional<std::string> convert(std::string_view in) const
+    {
+        if (!valid())
+            return std::nullopt;
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr); // a failed conversion may have left a shift state
+        std::string out(in.size() * 4 + 16, '\0');
+        char* src = const_cast<char*>(in.data());
+        size_t srcLeft = in.size();
+        char* dst = out.data();
+        size_t dstLeft = out.size();
+        const size_t rc = iconv(m_cd, &src, &srcLeft, &dst, &dstLeft);
+        const bool ok = rc != static_cast<size_t>(-1) && srcLeft == 0
+                        && iconv(m_cd, nullptr, nullptr, &dst, &dstLeft) != static_cast<size_t>(-1);
+        if (!ok)
+            return std::nullopt;
+        out.resize(out.size() - dstLeft);
+        return out;
+    }
+
+private:
+    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+
+    iconv_t m_cd;
+};
 
 } // namespace
 
 std::optional<std::string> toCp932(std::string_view utf8)
 {
-    return convert("CP932", "UTF-8", utf8);
+    thread_local const Converter converter("CP932", "UTF-8");
+    return converter.convert(utf8);
 }
 
 std::optional<std::string> fromCp932(std::string_view cp932)
 {
-    return convert("UTF-8", "CP932", cp932);
+    thread_local const Converter converter("UTF-8", "CP932");
+    return converter.convert(cp932);
 }
 
 std::string toCp932OrThrow(std::string_view utf8)

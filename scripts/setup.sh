@@ -9,6 +9,7 @@ packages=(
   libfluidsynth-dev timgm6mb-soundfont
   fonts-ipafont-gothic
   xvfb xauth xdotool x11-utils imagemagick
+  clang libclang-rt-14-dev  # scripts/fuzz.sh: libFuzzer and the sanitizers' run-time
 )
 
 missing=()
