@@ -1,0 +1,108 @@
+#include "desktop.h"
+
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QProcess>
+#include <QScreen>
+
+namespace zorvat::e2e {
+
+namespace {
+
+constexpr int ToolTimeoutMs = 20000;
+
+} // namespace
+
+std::optional<QString> Desktop::xdotool(const QStringList& arguments)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("xdotool"), arguments);
+    if (!tool.waitForFinished(ToolTimeoutMs) || tool.exitStatus() != QProcess::NormalExit) {
+        tool.kill();
+        tool.waitForFinished();
+        m_error = QStringLiteral("xdotool %1 did not finish: %2").arg(arguments.join(' '), tool.errorString());
+        return std::nullopt;
+    }
+    // "search" reports a miss with exit code 1 and no output; that is an answer, not a failure.
+    if (tool.exitCode() != 0 && arguments.value(0) != QStringLiteral("search")) {
+        m_error = QStringLiteral("xdotool %1 failed: %2")
+                      .arg(arguments.join(' '), QString::fromLocal8Bit(tool.readAllStandardError()));
+        return std::nullopt;
+    }
+    return QString::fromUtf8(tool.readAllStandardOutput());
+}
+
+bool Desktop::click(QPoint at)
+{
+    return xdotool({ QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(at.x()),
+                       QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1") })
+        .has_value();
+}
+
+bool Desktop::moveTo(QPoint at)
+{
+    return xdotool(
+        { QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(at.x()), QString::number(at.y()) })
+        .has_value();
+}
+
+bool Desktop::key(const QString& keys)
+{
+    return xdotool({ QStringLiteral("key"), keys }).has_value();
+}
+
+bool Desktop::type(const QString& text)
+{
+    // A slow hand: a character outside the keyboard's layout is typed through a key that
+    // is remapped for it, and the game must see each new mapping before the key arrives.
+    return xdotool({ QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("150"), text }).has_value();
+}
+
+QString Desktop::focusedTitle()
+{
+    const auto focused = xdotool({ QStringLiteral("getwindowfocus") });
+    if (!focused || focused->trimmed().isEmpty())
+        return QString();
+    // The root window and the hidden helper windows of a program carry no name; asking
+    // for one fails, and that just means no titled window has the focus.
+    QProcess tool;
+    tool.start(QStringLiteral("xdotool"), { QStringLiteral("getwindowname"), focused->trimmed() });
+    if (!tool.waitForFinished(ToolTimeoutMs) || tool.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+}
+
+std::optional<QRect> Desktop::window(const QString& titlePattern)
+{
+    const auto ids = xdotool(
+        { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), titlePattern });
+    if (!ids)
+        return std::nullopt;
+    const QStringList found = ids->split('\n', Qt::SkipEmptyParts);
+    if (found.isEmpty())
+        return std::nullopt;
+    const auto geometry = xdotool({ QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), found.first() });
+    if (!geometry)
+        return std::nullopt;
+    int values[4] = { -1, -1, -1, -1 };
+    const char* names[4] = { "X", "Y", "WIDTH", "HEIGHT" };
+    for (const QString& line : geometry->split('\n', Qt::SkipEmptyParts)) {
+        const QString name = line.section('=', 0, 0);
+        for (int i = 0; i < 4; ++i) {
+            if (name == QLatin1String(names[i]))
+                values[i] = line.section('=', 1).toInt();
+        }
+    }
+    if (values[2] <= 0 || values[3] <= 0)
+        return std::nullopt;
+    return QRect(values[0], values[1], values[2], values[3]);
+}
+
+QImage Desktop::shot()
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    m_lastShot = screen->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+    return m_lastShot;
+}
+
+} // namespace zorvat::e2e
