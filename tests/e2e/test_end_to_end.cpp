@@ -31,11 +31,11 @@ constexpr int ScreenMs = 15000;
 constexpr QSize ScreenSize(800, 600);
 constexpr int ClientHeight = 277;
 
-const QString MainTitle = QStringLiteral("^Zorvat Ver1\\.00");
+const QString MainTitle = QStringLiteral("^Zorvat Ver1\\.00$");
 const QString ErrorBoxTitle = QStringLiteral("^Zorvat$");
-const QString QuestionTitle = QStringLiteral("^確認");
-const QString NamePromptTitle = QStringLiteral("^ベストタイム更新");
-const QString RecordsTitle = QStringLiteral("^記録");
+const QString QuestionTitle = QStringLiteral("^確認$");
+const QString NamePromptTitle = QStringLiteral("^ベストタイム更新$");
+const QString RecordsTitle = QStringLiteral("^記録$");
 
 // Five right answers, then a wrong one: a score of 5 ties the top entry of a fresh table,
 // so it must go in below it, at rank 2.
