@@ -49,8 +49,13 @@ int createTemp(const std::filesystem::path& target, std::filesystem::path& tempP
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempPath = target;
-        tempPath.replace_filename("." + target.filename().string() + "." + std::to_string(::getpid()) + "."
-                                  + std::to_string(stamp % 1000000) + "." + std::to_string(counter++) + ".tmp");
+        std::string name = ".";
+        name += target.filename().string();
+        for (const std::string& part : {std::to_string(::getpid()), std::to_string(stamp % 1000000),
+                                        std::to_string(counter++)})
+            name.append(".").append(part);
+        name += ".tmp";
+        tempPath.replace_filename(name);
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;

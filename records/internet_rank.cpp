@@ -110,7 +110,7 @@ std::string rankPageBytes(std::int32_t Score, std::int32_t PlayCount, std::strin
         R"(<p align="center"><font color="#FFFF00" size="4"><strong>スコア：)" + score + "点",
         R"(</strong></font></p>)",
         R"(<FORM METHOD="POST" ACTION=)",
-        "\"" + std::string(url) + "\">",
+        std::string("\"").append(url).append("\">"),
         R"(  <INPUT TYPE="hidden" NAME="sc" VALUE=")" + score + "\" >",
         R"(  <INPUT TYPE="hidden" NAME="play" VALUE=")" + decimal(PlayCount) + "\" >",
         R"(  <INPUT TYPE="hidden" NAME="pass" VALUE=")" + decimal(CheckCode(Score)) + "\" >",

@@ -6,7 +6,7 @@ scripts/setup.sh
 BUILD_TYPE=Release BUILD_DIR=build-bench scripts/build.sh -DZORVAT_BUILD_TESTS=OFF
 export QT_QPA_PLATFORM=offscreen
 for b in build-bench/bench/*; do
-  [ -x "$b" ] || continue
+  [ -f "$b" ] && [ -x "$b" ] || continue
   echo "== $(basename "$b")"
   "$b" "$@"
 done
