@@ -1,3 +1,4 @@
+#include "settings_folder.h"
 #include "error.h"
 #include "high_scores.h"
 #include "ini_file.h"
@@ -8,6 +9,7 @@
 #include <QtTest>
 
 using namespace zorvat;
+using namespace zorvat::testing;
 
 namespace {
 
@@ -66,36 +68,20 @@ private slots:
     void failedSaveStopsThereButTheGameIsCounted();
 
 private:
-    QString iniPath() const { return m_dir.filePath(QStringLiteral("Zorvat.ini")); }
-    void put(const QByteArray& bytes) const;
-    QByteArray contents() const;
     HighScores loaded() const;
 
-    QTemporaryDir m_dir;
+    SettingsFolder m_folder;
 };
 
 void TestHighScores::init()
 {
-    QFile::remove(iniPath());
-}
-
-void TestHighScores::put(const QByteArray& bytes) const
-{
-    QFile file(iniPath());
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-QByteArray TestHighScores::contents() const
-{
-    QFile file(iniPath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    m_folder.clear();
 }
 
 HighScores TestHighScores::loaded() const
 {
     HighScores table;
-    table.load(TIniFile(iniPath().toStdString()));
+    table.load(TIniFile(m_folder.iniPath().toStdString()));
     return table;
 }
 
@@ -105,17 +91,17 @@ void TestHighScores::withoutAFileTheDefaultTableIsRead()
     QCOMPARE(scores(t), Table({5, 4, 3, 2, 1}));
     QCOMPARE(names(t), QStringList({"Rv-nq1", "Rv-nq2", "Rv-nq3", "Rv-nq4", "Rv-nq5"}));
     QCOMPARE(t.PlayCount, 0);
-    QVERIFY(!QFile::exists(iniPath()));
+    QVERIFY(!QFile::exists(m_folder.iniPath()));
 }
 
 void TestHighScores::firstGameWithoutAFileCreatesItInOrder()
 {
     HighScores t = loaded();
     FakePrompt prompt;
-    TIniFile ini(iniPath().toStdString());
+    TIniFile ini(m_folder.iniPath().toStdString());
     t.hiscchk(0, prompt, ini);
     QCOMPARE(prompt.asked, 0);
-    QCOMPARE(contents(), DefaultFile);
+    QCOMPARE(m_folder.contents(), DefaultFile);
 }
 
 void TestHighScores::gameEndOnTheDefaultTable_data()
@@ -142,7 +128,7 @@ void TestHighScores::gameEndOnTheDefaultTable()
     QFETCH(QStringList, names);
     HighScores t = loaded();
     FakePrompt prompt;
-    TIniFile ini(iniPath().toStdString());
+    TIniFile ini(m_folder.iniPath().toStdString());
     t.hiscchk(score, prompt, ini);
     QCOMPARE(prompt.asked, asked);
     QCOMPARE(scores(t), table);
@@ -160,9 +146,9 @@ void TestHighScores::cancelledOrEmptyNameSurvivesARestartAsEmpty()
     HighScores t = loaded();
     FakePrompt prompt;
     prompt.answer = "";
-    TIniFile ini(iniPath().toStdString());
+    TIniFile ini(m_folder.iniPath().toStdString());
     t.hiscchk(9, prompt, ini);
-    QVERIFY(contents().contains("\r\nname1=\r\n"));
+    QVERIFY(m_folder.contents().contains("\r\nname1=\r\n"));
     QCOMPARE(loaded().HiName[1], std::string());
     QCOMPARE(loaded().HiName[2], std::string("Rv-nq1"));
 }
@@ -182,22 +168,22 @@ void TestHighScores::namesComeBackExactlyAsTyped()
     HighScores t = loaded();
     FakePrompt prompt;
     prompt.answer = name.toStdString();
-    TIniFile ini(iniPath().toStdString());
+    TIniFile ini(m_folder.iniPath().toStdString());
     t.hiscchk(9, prompt, ini);
     QCOMPARE(QString::fromStdString(loaded().HiName[1]), name);
 }
 
 void TestHighScores::hexadecimalGameCountIsReadAndRewrittenInDecimalAndWrapsAtTheLimit()
 {
-    put("[pass]\r\ntp=0x10\r\n");
+    m_folder.put("[pass]\r\ntp=0x10\r\n");
     HighScores t = loaded();
     QCOMPARE(t.PlayCount, 16);
     FakePrompt prompt;
-    TIniFile ini(iniPath().toStdString());
+    TIniFile ini(m_folder.iniPath().toStdString());
     t.hiscchk(0, prompt, ini);
-    QVERIFY(contents().startsWith("[pass]\r\ntp=17\r\n[hs_sc]\r\n"));
+    QVERIFY(m_folder.contents().startsWith("[pass]\r\ntp=17\r\n[hs_sc]\r\n"));
 
-    put("[pass]\r\ntp=$7FFFFFFF\r\n");
+    m_folder.put("[pass]\r\ntp=$7FFFFFFF\r\n");
     t = loaded();
     t.hiscchk(0, prompt, ini);
     QCOMPARE(t.PlayCount, INT32_MIN);
@@ -219,17 +205,17 @@ void TestHighScores::oddValuesOfARankScoreRead()
 {
     QFETCH(QByteArray, value);
     QFETCH(int, expected);
-    put("[hs_sc]\r\nsc2=" + value + "\r\n");
+    m_folder.put("[hs_sc]\r\nsc2=" + value + "\r\n");
     QCOMPARE(loaded().HiScore[2], expected);
 }
 
 void TestHighScores::tableEditedOutOfOrderIsTakenAsItStands()
 {
-    put("[hs_sc]\r\nsc1=1\r\nsc2=8\r\n");
+    m_folder.put("[hs_sc]\r\nsc1=1\r\nsc2=8\r\n");
     HighScores t = loaded();
     QCOMPARE(scores(t), Table({1, 8, 3, 2, 1}));
     FakePrompt prompt;
-    TIniFile ini(iniPath().toStdString());
+    TIniFile ini(m_folder.iniPath().toStdString());
     t.hiscchk(5, prompt, ini);
     QCOMPARE(prompt.asked, 1);
     QCOMPARE(scores(t), Table({5, 1, 8, 3, 2}));
@@ -240,13 +226,13 @@ void TestHighScores::everyGameRewritesAllKeysAndCountsUp()
 {
     HighScores t = loaded();
     FakePrompt prompt;
-    TIniFile ini(iniPath().toStdString());
+    TIniFile ini(m_folder.iniPath().toStdString());
     for (int game = 1; game <= 3; ++game) {
         // Changes made to the file behind the running game's back are overwritten.
-        put(QByteArray(DefaultFile).replace("sc1=5", "sc1=99").replace("name5=Rv-nq5", "name5=Other"));
+        m_folder.put(QByteArray(DefaultFile).replace("sc1=5", "sc1=99").replace("name5=Rv-nq5", "name5=Other"));
         t.hiscchk(0, prompt, ini);
         QCOMPARE(t.PlayCount, game);
-        QCOMPARE(contents(), QByteArray(DefaultFile).replace("tp=1", "tp=" + QByteArray::number(game)));
+        QCOMPARE(m_folder.contents(), QByteArray(DefaultFile).replace("tp=1", "tp=" + QByteArray::number(game)));
     }
     QCOMPARE(prompt.asked, 0);
 }
@@ -255,15 +241,15 @@ void TestHighScores::gameEndKeepsCommentsAndOtherSectionsByteForByte()
 {
     // As the desktop's profile functions leave a file that another program and a person also
     // edited: a comment, a foreign section, a Shift-JIS name, a blank line, keys in other cases.
-    put("; Zorvat\r\n[HS_SC]\r\nSC1=7\r\nsc2 = 6\r\n\r\n[other]\r\nkey=\x8e\x52\r\n"
+    m_folder.put("; Zorvat\r\n[HS_SC]\r\nSC1=7\r\nsc2 = 6\r\n\r\n[other]\r\nkey=\x8e\x52\r\n"
         "[name]\r\nname1=\x8e\x52\x93\x63\r\n[pass]\r\ntp=41\r\n");
     HighScores t = loaded();
     QCOMPARE(QString::fromStdString(t.HiName[1]), QStringLiteral("山田"));
     FakePrompt prompt;
     prompt.answer = "太郎";
-    TIniFile ini(iniPath().toStdString());
+    TIniFile ini(m_folder.iniPath().toStdString());
     t.hiscchk(6, prompt, ini);
-    QCOMPARE(contents(), QByteArray("; Zorvat\r\n[HS_SC]\r\nSC1=7\r\nsc2=6\r\nsc3=6\r\nsc4=3\r\nsc5=2\r\n\r\n"
+    QCOMPARE(m_folder.contents(), QByteArray("; Zorvat\r\n[HS_SC]\r\nSC1=7\r\nsc2=6\r\nsc3=6\r\nsc4=3\r\nsc5=2\r\n\r\n"
                                     "[other]\r\nkey=\x8e\x52\r\n"
                                     "[name]\r\nname1=\x8e\x52\x93\x63\r\nname2=Rv-nq2\r\nname3=\x91\xbe\x98\x59\r\n"
                                     "name4=Rv-nq3\r\nname5=Rv-nq4\r\n[pass]\r\ntp=42\r\n"));
@@ -271,11 +257,11 @@ void TestHighScores::gameEndKeepsCommentsAndOtherSectionsByteForByte()
 
 void TestHighScores::failedSaveStopsThereButTheGameIsCounted()
 {
-    put("[pass]\r\ntp=3\r\n");
-    QVERIFY(QFile::setPermissions(iniPath(), QFile::ReadOwner));
+    m_folder.put("[pass]\r\ntp=3\r\n");
+    QVERIFY(QFile::setPermissions(m_folder.iniPath(), QFile::ReadOwner));
     HighScores t = loaded();
     FakePrompt prompt;
-    TIniFile ini(iniPath().toStdString());
+    TIniFile ini(m_folder.iniPath().toStdString());
     try {
         t.hiscchk(9, prompt, ini);
         QFAIL("the save went through");
@@ -284,8 +270,8 @@ void TestHighScores::failedSaveStopsThereButTheGameIsCounted()
     }
     QCOMPARE(t.PlayCount, 4);
     QCOMPARE(t.HiScore[1], 9);
-    QCOMPARE(contents(), QByteArray("[pass]\r\ntp=3\r\n"));
-    QVERIFY(QFile::setPermissions(iniPath(), QFile::ReadOwner | QFile::WriteOwner));
+    QCOMPARE(m_folder.contents(), QByteArray("[pass]\r\ntp=3\r\n"));
+    QVERIFY(QFile::setPermissions(m_folder.iniPath(), QFile::ReadOwner | QFile::WriteOwner));
 }
 
 QTEST_GUILESS_MAIN(TestHighScores)

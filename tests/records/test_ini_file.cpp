@@ -1,3 +1,4 @@
+#include "settings_folder.h"
 #include "error.h"
 #include "ini_file.h"
 
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 using namespace zorvat;
+using namespace zorvat::testing;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -61,35 +63,19 @@ private slots:
     void integerConversionFollowsTheSettingsRules();
 
 private:
-    QString iniPath() const { return m_dir.filePath(QStringLiteral("Zorvat.ini")); }
-    void put(const QByteArray& bytes) const;
-    QByteArray contents() const;
     QStringList leftovers() const;
 
-    QTemporaryDir m_dir;
+    SettingsFolder m_folder;
 };
 
 void TestIniFile::init()
 {
-    QFile::remove(iniPath());
-}
-
-void TestIniFile::put(const QByteArray& bytes) const
-{
-    QFile file(iniPath());
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-QByteArray TestIniFile::contents() const
-{
-    QFile file(iniPath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    m_folder.clear();
 }
 
 QStringList TestIniFile::leftovers() const
 {
-    return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    return QDir(m_folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 void TestIniFile::readsFilesAsTheDesktopWritesThem_data()
@@ -145,8 +131,8 @@ void TestIniFile::readsFilesAsTheDesktopWritesThem()
     QFETCH(QString, section);
     QFETCH(QString, key);
     QFETCH(QString, expected);
-    put(file);
-    const TIniFile ini(iniPath().toStdString());
+    m_folder.put(file);
+    const TIniFile ini(m_folder.iniPath().toStdString());
     QCOMPARE(QString::fromStdString(ini.ReadText(section.toStdString(), key.toStdString(), "<default>")),
              expected);
 }
@@ -169,23 +155,23 @@ void TestIniFile::readStopsAt1023BytesWithoutSplittingACharacter()
 {
     QFETCH(QByteArray, file);
     QFETCH(QString, expected);
-    put(file);
-    QCOMPARE(QString::fromStdString(TIniFile(iniPath().toStdString()).ReadText("s", "a", "")), expected);
+    m_folder.put(file);
+    QCOMPARE(QString::fromStdString(TIniFile(m_folder.iniPath().toStdString()).ReadText("s", "a", "")), expected);
 }
 
 void TestIniFile::missingOrUnreadableFileGivesTheDefaultAndCreatesNothing()
 {
-    const TIniFile ini(iniPath().toStdString());
+    const TIniFile ini(m_folder.iniPath().toStdString());
     QCOMPARE(ini.ReadText("name", "name1", "Rv-nq1  \t"), std::string("Rv-nq1"));
     QCOMPARE(ini.ReadText("name", "name1", "  lead"), std::string("  lead"));
     QCOMPARE(ini.ReadInt("hs_sc", "sc1", 5), 5);
-    QVERIFY(!QFile::exists(iniPath()));
+    QVERIFY(!QFile::exists(m_folder.iniPath()));
 
-    QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("Zorvat.ini")));
+    QVERIFY(QDir(m_folder.path()).mkdir(QStringLiteral("Zorvat.ini")));
     QCOMPARE(ini.ReadInt("pass", "tp", 7), 7);
-    TIniFile writer(iniPath().toStdString());
+    TIniFile writer(m_folder.iniPath().toStdString());
     QVERIFY_THROWS_EXCEPTION(Error, writer.WriteInt("pass", "tp", 1));
-    QVERIFY(QDir(m_dir.path()).rmdir(QStringLiteral("Zorvat.ini")));
+    QVERIFY(QDir(m_folder.path()).rmdir(QStringLiteral("Zorvat.ini")));
 }
 
 void TestIniFile::writeChangesOnlyItsOwnLine_data()
@@ -227,19 +213,19 @@ void TestIniFile::writeChangesOnlyItsOwnLine()
     QFETCH(QString, key);
     QFETCH(QString, value);
     QFETCH(QByteArray, after);
-    put(before);
-    TIniFile(iniPath().toStdString()).WriteText(section.toStdString(), key.toStdString(), value.toStdString());
-    QCOMPARE(contents(), after);
+    m_folder.put(before);
+    TIniFile(m_folder.iniPath().toStdString()).WriteText(section.toStdString(), key.toStdString(), value.toStdString());
+    QCOMPARE(m_folder.contents(), after);
     QCOMPARE(leftovers(), QStringList{QStringLiteral("Zorvat.ini")});
 }
 
 void TestIniFile::firstWriteCreatesCodePage932WithCrLfAndNoByteOrderMark()
 {
-    TIniFile ini(iniPath().toStdString());
+    TIniFile ini(m_folder.iniPath().toStdString());
     ini.WriteInt("hs_sc", "sc1", 5);
     ini.WriteText("name", "name1", "山田");
     ini.WriteInt("hs_sc", "sc2", 4);
-    QCOMPARE(contents(), "[hs_sc]\r\nsc1=5\r\nsc2=4\r\n[name]\r\nname1=" + Yamada + "\r\n");
+    QCOMPARE(m_folder.contents(), "[hs_sc]\r\nsc1=5\r\nsc2=4\r\n[name]\r\nname1=" + Yamada + "\r\n");
 }
 
 void TestIniFile::filesWithAByteOrderMarkKeepTheirEncoding_data()
@@ -256,11 +242,11 @@ void TestIniFile::filesWithAByteOrderMarkKeepTheirEncoding()
     QFETCH(QByteArray, bom);
     QFETCH(int, encoding);
     const auto enc = static_cast<QStringConverter::Encoding>(encoding);
-    put(bom + utf16(u"; 🎲 メモ\r\n[name]\r\nname1=x\r\n"_s, enc));
-    TIniFile ini(iniPath().toStdString());
+    m_folder.put(bom + utf16(u"; 🎲 メモ\r\n[name]\r\nname1=x\r\n"_s, enc));
+    TIniFile ini(m_folder.iniPath().toStdString());
     // Characters that code page 932 lacks fit in a Unicode file.
     ini.WriteText("name", "name1", "한글 🎲");
-    QCOMPARE(contents(), bom + utf16(u"; 🎲 メモ\r\n[name]\r\nname1=한글 🎲\r\n"_s, enc));
+    QCOMPARE(m_folder.contents(), bom + utf16(u"; 🎲 メモ\r\n[name]\r\nname1=한글 🎲\r\n"_s, enc));
     QCOMPARE(ini.ReadText("name", "name1", ""), std::string("한글 🎲"));
 }
 
@@ -280,8 +266,8 @@ void TestIniFile::writtenValuesReadBackExactly_data()
 void TestIniFile::writtenValuesReadBackExactly()
 {
     QFETCH(QString, value);
-    put("[name]\r\nname1=" + Yamada + "\r\n");
-    TIniFile ini(iniPath().toStdString());
+    m_folder.put("[name]\r\nname1=" + Yamada + "\r\n");
+    TIniFile ini(m_folder.iniPath().toStdString());
     ini.WriteText("name", "name1", value.toStdString());
     QCOMPARE(QString::fromStdString(ini.ReadText("name", "name1", "<default>")), value);
 }
@@ -306,44 +292,44 @@ void TestIniFile::writeRefusesWhatTheFileCannotHoldAndLeavesItAlone()
     QFETCH(QString, key);
     QFETCH(QString, value);
     const QByteArray before = "[name]\r\nname1=" + Yamada + "\r\n";
-    put(before);
-    TIniFile ini(iniPath().toStdString());
+    m_folder.put(before);
+    TIniFile ini(m_folder.iniPath().toStdString());
     try {
         ini.WriteText(section.toStdString(), key.toStdString(), value.toStdString());
         QFAIL("the write went through");
     } catch (const Error& e) {
         QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Zorvat.ini に書き込めません"));
     }
-    QCOMPARE(contents(), before);
+    QCOMPARE(m_folder.contents(), before);
 }
 
 void TestIniFile::writeIntIsPlainDecimal()
 {
-    TIniFile ini(iniPath().toStdString());
+    TIniFile ini(m_folder.iniPath().toStdString());
     ini.WriteInt("s", "a", -5);
     ini.WriteInt("s", "b", 0);
     ini.WriteInt("s", "c", INT32_MIN);
     ini.WriteInt("s", "d", 2147483647);
-    QCOMPARE(contents(), QByteArray("[s]\r\na=-5\r\nb=0\r\nc=-2147483648\r\nd=2147483647\r\n"));
+    QCOMPARE(m_folder.contents(), QByteArray("[s]\r\na=-5\r\nb=0\r\nc=-2147483648\r\nd=2147483647\r\n"));
 }
 
 void TestIniFile::readOnlyFileGivesTheErrorAndStaysIntact()
 {
     const QByteArray before = "[pass]\r\ntp=3\r\n";
-    put(before);
-    QVERIFY(QFile::setPermissions(iniPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    TIniFile ini(iniPath().toStdString());
+    m_folder.put(before);
+    QVERIFY(QFile::setPermissions(m_folder.iniPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    TIniFile ini(m_folder.iniPath().toStdString());
     QVERIFY_THROWS_EXCEPTION(Error, ini.WriteInt("pass", "tp", 4));
-    QCOMPARE(contents(), before);
+    QCOMPARE(m_folder.contents(), before);
     QCOMPARE(leftovers(), QStringList{QStringLiteral("Zorvat.ini")});
-    QVERIFY(QFile::setPermissions(iniPath(), QFile::ReadOwner | QFile::WriteOwner));
+    QVERIFY(QFile::setPermissions(m_folder.iniPath(), QFile::ReadOwner | QFile::WriteOwner));
 }
 
 void TestIniFile::unwritableFolderGivesTheError()
 {
     // A folder that cannot be made, whoever runs the test.
-    put("x");
-    TIniFile underAFile((iniPath() + "/sub/Zorvat.ini").toStdString());
+    m_folder.put("x");
+    TIniFile underAFile((m_folder.iniPath() + "/sub/Zorvat.ini").toStdString());
     QVERIFY_THROWS_EXCEPTION(Error, underAFile.WriteInt("pass", "tp", 1));
 
     if (::geteuid() == 0)
@@ -362,7 +348,7 @@ void TestIniFile::fullDiskLeavesTheOldFileWhole()
 {
     // A file-size limit makes every write past it fail as a full disk would.
     const QByteArray before = "[name]\r\nname1=" + QByteArray(100, 'x') + "\r\n";
-    put(before);
+    m_folder.put(before);
     rlimit saved{};
     QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -371,31 +357,31 @@ void TestIniFile::fullDiskLeavesTheOldFileWhole()
     QCOMPARE(::setrlimit(RLIMIT_FSIZE, &tight), 0);
     bool failed = false;
     try {
-        TIniFile(iniPath().toStdString()).WriteText("name", "name1", std::string(100, 'y'));
+        TIniFile(m_folder.iniPath().toStdString()).WriteText("name", "name1", std::string(100, 'y'));
     } catch (const Error&) {
         failed = true;
     }
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
     QVERIFY(failed);
-    QCOMPARE(contents(), before);
+    QCOMPARE(m_folder.contents(), before);
     QCOMPARE(leftovers(), QStringList{QStringLiteral("Zorvat.ini")});
 }
 
 void TestIniFile::writeKeepsPermissionsAndFollowsALink()
 {
-    const QString real = m_dir.filePath(QStringLiteral("real.ini"));
+    const QString real = m_folder.filePath(QStringLiteral("real.ini"));
     QFile file(real);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("[pass]\r\ntp=1\r\n");
     file.close();
     QVERIFY(QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner));
-    QVERIFY(QFile::link(real, iniPath()));
+    QVERIFY(QFile::link(real, m_folder.iniPath()));
 
-    TIniFile(iniPath().toStdString()).WriteInt("pass", "tp", 2);
-    QVERIFY(QFileInfo(iniPath()).isSymLink());
+    TIniFile(m_folder.iniPath().toStdString()).WriteInt("pass", "tp", 2);
+    QVERIFY(QFileInfo(m_folder.iniPath()).isSymLink());
     QCOMPARE(QFile::permissions(real) & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
-    QCOMPARE(contents(), QByteArray("[pass]\r\ntp=2\r\n"));
+    QCOMPARE(m_folder.contents(), QByteArray("[pass]\r\ntp=2\r\n"));
     QFile::remove(real);
 }
 
@@ -403,9 +389,9 @@ void TestIniFile::fileLivesInTheConfigurationFolderWhichIsMadeWhenMissing()
 {
     const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
     const QByteArray savedHome = qgetenv("HOME");
-    const QString config = m_dir.filePath(QStringLiteral("config/zorvat-test"));
+    const QString config = m_folder.filePath(QStringLiteral("config/zorvat-test"));
     qputenv("XDG_CONFIG_HOME", config.toUtf8());
-    qputenv("HOME", m_dir.path().toUtf8());
+    qputenv("HOME", m_folder.path().toUtf8());
     const std::filesystem::path configured = TIniFile::defaultLocation();
     qputenv("XDG_CONFIG_HOME", "relative/folder");
     const std::filesystem::path relativeIgnored = TIniFile::defaultLocation();
@@ -415,8 +401,8 @@ void TestIniFile::fileLivesInTheConfigurationFolderWhichIsMadeWhenMissing()
     qputenv("HOME", savedHome);
 
     QCOMPARE(QString::fromStdString(configured.string()), config + "/Zorvat.ini");
-    QCOMPARE(QString::fromStdString(relativeIgnored.string()), m_dir.path() + "/.config/Zorvat.ini");
-    QCOMPARE(QString::fromStdString(unset.string()), m_dir.path() + "/.config/Zorvat.ini");
+    QCOMPARE(QString::fromStdString(relativeIgnored.string()), m_folder.path() + "/.config/Zorvat.ini");
+    QCOMPARE(QString::fromStdString(unset.string()), m_folder.path() + "/.config/Zorvat.ini");
 
     TIniFile ini(configured);
     ini.WriteInt("pass", "tp", 1);
