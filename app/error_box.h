@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QString>
@@ -19,8 +20,7 @@ QString errorBoxText(const std::string& utf8);
 void showErrorBox(const QString& text);
 
 /** Runs one event handler; an error escaping it goes to `report` and the program goes on. */
-template <typename Handler>
-void guarded(const ErrorReporter& report, Handler&& handler)
+template <typename Handler> void guarded(const ErrorReporter& report, Handler&& handler)
 {
     try {
         handler();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "idle_hook.h"
 
 #include <QTimer>
@@ -7,7 +8,10 @@
 namespace zorvat {
 
 IdleHook::IdleHook(Step step, ErrorReporter report, int periodMs, QObject* parent)
-    : QObject(parent), m_step(std::move(step)), m_report(std::move(report)), m_periodMs(periodMs)
+    : QObject(parent)
+    , m_step(std::move(step))
+    , m_report(std::move(report))
+    , m_periodMs(periodMs)
 {
     m_clock.start();
 }
@@ -83,7 +87,8 @@ void IdleHook::tick(int level)
     arm(level);
 }
 
-IdleHook::Suspend::Suspend(IdleHook& hook) : m_hook(hook)
+IdleHook::Suspend::Suspend(IdleHook& hook)
+    : m_hook(hook)
 {
     ++m_hook.m_suspended;
 }

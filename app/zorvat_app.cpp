@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "zorvat_app.h"
 
 #include "internet_rank.h"
@@ -11,7 +12,8 @@
 
 namespace zorvat {
 
-ZorvatApp::ZorvatApp(Seams seams) : m_seams(std::move(seams))
+ZorvatApp::ZorvatApp(Seams seams)
+    : m_seams(std::move(seams))
 {
     // The main window comes first and runs its start-up; the records window follows, hidden.
     m_window = std::make_unique<MainWindow>(Pictures::instance());
@@ -19,7 +21,7 @@ ZorvatApp::ZorvatApp(Seams seams) : m_seams(std::move(seams))
     const Clock& clock = m_seams.clock ? *m_seams.clock : static_cast<const Clock&>(m_systemClock);
     m_game = std::make_unique<Game>(*m_window, music, *this, clock);
     m_idle = std::make_unique<IdleHook>([this](bool& IdleDone) { m_game->AppIdle(IdleDone); },
-                                         [this](const QString& text) { report(text); }, m_seams.idlePeriodMs);
+        [this](const QString& text) { report(text); }, m_seams.idlePeriodMs);
     m_window->setProcessPending([this] {
         IdleHook::Suspend noIdle(*m_idle);
         QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -75,12 +77,10 @@ void ZorvatApp::wire()
     QObject::connect(w, &MainWindow::Button1Clicked, w, [g, rep] { guarded(rep, [g] { g->Button1Click(); }); });
     QObject::connect(w, &MainWindow::Button2Clicked, w, [g, rep] { guarded(rep, [g] { g->Button2Click(); }); });
     QObject::connect(w, &MainWindow::Timer1Fired, w, [g, rep] { guarded(rep, [g] { g->Timer1Timer(); }); });
-    QObject::connect(w, &MainWindow::PaintBox1Clicked, w, [g, rep](const QString& name) {
-        guarded(rep, [g, &name] { g->PaintBox1Click(name.toStdString()); });
-    });
-    QObject::connect(w, &MainWindow::PaintBox6Clicked, w, [g, rep](const QString& name) {
-        guarded(rep, [g, &name] { g->PaintBox6Click(name.toStdString()); });
-    });
+    QObject::connect(w, &MainWindow::PaintBox1Clicked, w,
+        [g, rep](const QString& name) { guarded(rep, [g, &name] { g->PaintBox1Click(name.toStdString()); }); });
+    QObject::connect(w, &MainWindow::PaintBox6Clicked, w,
+        [g, rep](const QString& name) { guarded(rep, [g, &name] { g->PaintBox6Click(name.toStdString()); }); });
     QObject::connect(w, &MainWindow::K1Clicked, w, [this, rep] { guarded(rep, [this] { K1Click(); }); });
     QObject::connect(w, &MainWindow::Help1Clicked, w, [this, rep] { guarded(rep, [this] { Help1Click(); }); });
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cost of one frame of painting on the real main window: a title-screen frame (the
 // five palette faces and 25 zoom cells) and a play frame (palette and board), each piece
 // through TileBuf. Prints the median and spread over many batches of frames.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The music's share of the game's time: the stopped check that every idle step makes
 // on the title screen and during a question, the tune switches of a game's start and
 // end, and the start-up opening of both tunes with their soundfont.

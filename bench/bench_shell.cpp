@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up time, idle CPU on the title screen (paced against an unpaced loop) and peak
 // memory of the whole program, measured in one run.
 #include "fonts.h"
@@ -19,7 +20,7 @@ namespace {
 
 double cpuSeconds()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
@@ -27,7 +28,7 @@ double cpuSeconds()
 
 long peakKiB()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
@@ -84,9 +85,9 @@ int main(int argc, char* argv[])
     std::printf("| measure | value |\n|---|---|\n");
     std::printf("| start-up to first idle step | %lld ms |\n", static_cast<long long>(startUpMs));
     std::printf("| title screen CPU, paced (%d ms per step) | %.1f %% of one core (%lld steps in %.0f s) |\n",
-                IdleHook::IdlePeriodMs, paced * 100, pacedCalls, seconds);
+        IdleHook::IdlePeriodMs, paced * 100, pacedCalls, seconds);
     std::printf("| title screen CPU, unpaced loop | %.1f %% of one core (%lld steps in %.0f s) |\n", spinning * 100,
-                spinCalls, seconds);
+        spinCalls, seconds);
     std::printf("| paced / unpaced CPU | %.3f |\n", spinning > 0 ? paced / spinning : 0.0);
     std::printf("| peak resident memory | %.1f MB |\n", static_cast<double>(peakKiB()) / 1024.0);
     return 0;

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installing like a desktop program. The game looks for its tunes beside its executable,
 # so the executable lives with them in a folder of its own and the command on the PATH is
 # a link to it (the game resolves the link to find that folder).

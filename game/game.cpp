@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "game.h"
 
 #include "question_table.h"
@@ -28,7 +29,10 @@ int boxNumber(std::string_view boxName)
 } // namespace
 
 Game::Game(GameView& view, GameMusic& music, GameRecords& records, const Clock& clock)
-    : view(view), music(music), records(records), clock(clock)
+    : view(view)
+    , music(music)
+    , records(records)
+    , clock(clock)
 {
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "clock.h"
@@ -24,8 +25,8 @@ public:
     std::int32_t QuestionNo = 0;
     std::int32_t ShowCount = 0;
     std::int32_t KindCount = 0;
-    std::array<std::int32_t, CellCount + 1> Answer{};
-    std::array<std::int32_t, CellCount + 1> Board{};
+    std::array<std::int32_t, CellCount + 1> Answer {};
+    std::array<std::int32_t, CellCount + 1> Board {};
 
     // The main window's game data.
     bool Showing = false;

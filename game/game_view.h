@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "game_state.h"
@@ -13,9 +14,9 @@ struct Rgb {
     friend bool operator==(const Rgb&, const Rgb&) = default;
 };
 
-inline constexpr Rgb White{255, 255, 255};
-inline constexpr Rgb Red{255, 0, 0};
-inline constexpr Rgb HiddenGreen{0, 128, 0};
+inline constexpr Rgb White { 255, 255, 255 };
+inline constexpr Rgb Red { 255, 0, 0 };
+inline constexpr Rgb HiddenGreen { 0, 128, 0 };
 
 enum class Panel { pn_mon, pn_sc };
 enum class Button { Button1, Button2 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "question_table.h"
 
 namespace zorvat {
@@ -21,8 +22,16 @@ void QuestionTable(std::int32_t QuestionNo, std::int32_t& ShowCount, std::int32_
         std::int32_t tiles;
     };
     static constexpr Step steps[] = {
-        {27, 3, 6}, {30, 3, 7}, {33, 3, 8}, {36, 4, 6}, {39, 4, 7}, {42, 4, 8},
-        {45, 5, 6}, {48, 5, 7}, {51, 5, 8}, {54, 5, 9},
+        { 27, 3, 6 },
+        { 30, 3, 7 },
+        { 33, 3, 8 },
+        { 36, 4, 6 },
+        { 39, 4, 7 },
+        { 42, 4, 8 },
+        { 45, 5, 6 },
+        { 48, 5, 7 },
+        { 51, 5, 8 },
+        { 54, 5, 9 },
     };
     if (QuestionNo >= 25) {
         for (const Step& s : steps) {

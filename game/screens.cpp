@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "game.h"
 
 #include <string>
@@ -91,8 +92,7 @@ void Game::over_proc()
     }
 
     AnimStep = OverDone;
-    const std::string message =
-        "スコア：" + std::to_string(Score) + "点をインターネットランキング申請しますか？";
+    const std::string message = "スコア：" + std::to_string(Score) + "点をインターネットランキング申請しますか？";
     if (records.ConfirmRanking(message)) {
         // The page goes out before hiscchk, so it carries the count from before this game.
         records.WriteRankPage(Score);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "file_replace.h"
 
 #include <cerrno>
@@ -15,7 +16,11 @@ namespace {
 // Closes the descriptor and, unless released, removes the temporary file it was writing.
 class TempFile {
 public:
-    TempFile(int fd, std::filesystem::path path) : m_fd(fd), m_path(std::move(path)) {}
+    TempFile(int fd, std::filesystem::path path)
+        : m_fd(fd)
+        , m_path(std::move(path))
+    {
+    }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
     ~TempFile()
@@ -45,14 +50,14 @@ private:
 // other file the program creates.
 int createTemp(const std::filesystem::path& target, std::filesystem::path& tempPath)
 {
-    static std::atomic<unsigned> counter{0};
+    static std::atomic<unsigned> counter { 0 };
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempPath = target;
         std::string name = ".";
         name += target.filename().string();
-        for (const std::string& part : {std::to_string(::getpid()), std::to_string(stamp % 1000000),
-                                        std::to_string(counter++)})
+        for (const std::string& part :
+            { std::to_string(::getpid()), std::to_string(stamp % 1000000), std::to_string(counter++) })
             name.append(".").append(part);
         name += ".tmp";
         tempPath.replace_filename(name);
@@ -129,7 +134,7 @@ bool replaceFileContents(const std::filesystem::path& file, std::string_view byt
 
     // A file without any write permission is read-only to the player, also when the folder would
     // let a rename replace it (and also for the superuser, whom access() lets through).
-    struct stat old {};
+    struct stat old { };
     const bool exists = ::stat(target.c_str(), &old) == 0;
     if (exists
         && (!S_ISREG(old.st_mode) || (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0

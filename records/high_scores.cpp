@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "high_scores.h"
 
 #include "ini_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <array>
@@ -12,8 +13,8 @@ class TIniFile;
 // The top-five table and the count of finished games, as kept in the settings file.
 struct HighScores {
     std::int32_t PlayCount = 0;
-    std::array<std::int32_t, 6> HiScore{}; // ranks 1..5
-    std::array<std::string, 6> HiName{};   // ranks 1..5, UTF-8
+    std::array<std::int32_t, 6> HiScore {}; // ranks 1..5
+    std::array<std::string, 6> HiName {}; // ranks 1..5, UTF-8
 
     /** Reads sc1, name1, sc2, name2, ... then tp, with their defaults. */
     void load(const TIniFile& Ini);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ini_file.h"
 
 #include "error.h"
@@ -72,7 +73,10 @@ std::string fromWorking(const ProfileDocument& doc, std::string_view value)
 
 } // namespace
 
-TIniFile::TIniFile(std::filesystem::path file) : m_file(std::move(file)) {}
+TIniFile::TIniFile(std::filesystem::path file)
+    : m_file(std::move(file))
+{
+}
 
 std::string TIniFile::ReadText(std::string_view section, std::string_view key, std::string_view def) const
 {
@@ -83,7 +87,7 @@ std::string TIniFile::ReadText(std::string_view section, std::string_view key, s
 }
 
 std::string TIniFile::readTextIn(const std::optional<std::string_view>& fileBytes, std::string_view section,
-                                 std::string_view key, std::string_view def)
+    std::string_view key, std::string_view def)
 {
     if (fileBytes) {
         const ProfileDocument doc = ProfileDocument::fromFileBytes(*fileBytes);

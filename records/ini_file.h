@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <cstdint>
@@ -35,7 +36,7 @@ public:
 
     /** ReadText on a file whose bytes are these; nullopt for a missing file. */
     static std::string readTextIn(const std::optional<std::string_view>& fileBytes, std::string_view section,
-                                  std::string_view key, std::string_view def);
+        std::string_view key, std::string_view def);
 
     /** "Zorvat.ini" in the user's configuration folder ($XDG_CONFIG_HOME, else ~/.config). */
     static std::filesystem::path defaultLocation();
@@ -44,7 +45,8 @@ private:
     std::filesystem::path m_file;
 };
 
-/** The settings value conversion: decimal with optional sign, or "$"/"0x" hexadecimal taken as 32-bit signed; else `def`. */
+/** The settings value conversion: decimal with optional sign, or "$"/"0x" hexadecimal taken as 32-bit signed; else
+ * `def`. */
 std::int32_t StrToIntDef(std::string_view text, std::int32_t def);
 
 } // namespace zorvat

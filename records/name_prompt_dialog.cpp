@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "name_prompt_dialog.h"
 
 #include "name_validator.h"
@@ -34,8 +35,8 @@ int roundedDiv(int a, int b)
 
 NameInputBox::NameInputBox(QWidget* parent)
     : QDialog(parent,
-              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                  | Qt::MSWindowsFixedSizeDialogHint)
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+            | Qt::MSWindowsFixedSizeDialogHint)
 {
     setWindowTitle(QStringLiteral("ベストタイム更新"));
     m_prompt = new QLabel(QStringLiteral("ベストタイムを更新しました。名前を入力して下さい"), this);
@@ -59,8 +60,8 @@ QString NameInputBox::name() const
 int NameInputBox::dialogUnitsX(const QFont& font, int x)
 {
     const QFontMetrics metrics(font);
-    const int average =
-        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52;
+    const int average
+        = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52;
     return roundedDiv(x * average, 4);
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "name_validator.h"
 
 #include "text_codec.h"
@@ -25,7 +26,7 @@ bool isControl(char32_t c)
 std::optional<Piece> asSaved(char32_t c)
 {
     if (c >= 0x20 && c < 0x7F)
-        return Piece{QString(QChar(static_cast<char16_t>(c))), 1};
+        return Piece { QString(QChar(static_cast<char16_t>(c))), 1 };
     if (isControl(c))
         return std::nullopt;
     const auto bytes = toCp932(QString::fromUcs4(&c, 1).toStdString());
@@ -34,7 +35,7 @@ std::optional<Piece> asSaved(char32_t c)
     const auto back = fromCp932(*bytes);
     if (!back)
         return std::nullopt;
-    return Piece{QString::fromStdString(*back), static_cast<int>(bytes->size())};
+    return Piece { QString::fromStdString(*back), static_cast<int>(bytes->size()) };
 }
 
 } // namespace

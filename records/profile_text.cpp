@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "profile_text.h"
 
 #include "text_codec.h"
@@ -45,7 +46,7 @@ bool needsQuotes(std::string_view value)
     if (value.empty())
         return false;
     return isProfileBlank(value.front()) || isProfileBlank(value.back())
-           || (value.size() >= 2 && isQuote(value.front()) && value.front() == value.back());
+        || (value.size() >= 2 && isQuote(value.front()) && value.front() == value.back());
 }
 
 // The length of the character at `i`: a code page 932 lead byte takes the next byte with it.
@@ -156,11 +157,11 @@ bool isProfileBlank(char c)
 
 struct ProfileDocument::Line {
     enum Kind { Blank, Header, Entry };
-    std::size_t begin = 0;      // first byte of the line
-    std::size_t end = 0;        // its line break, or the end of the text
+    std::size_t begin = 0; // first byte of the line
+    std::size_t end = 0; // its line break, or the end of the text
     std::size_t afterBreak = 0; // past the first CR LF, CR or LF of the break
-    std::size_t next = 0;       // past the whole run of CR and LF: the next line
-    std::string_view content;   // trimmed
+    std::size_t next = 0; // past the whole run of CR and LF: the next line
+    std::string_view content; // trimmed
     Kind kind = Blank;
 
     std::string_view key() const { return trimmed(content.substr(0, content.find('='))); }

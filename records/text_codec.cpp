@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "text_codec.h"
 
 #include "error.h"
@@ -13,7 +14,10 @@ namespace {
 // conversion, and the settings file converts a few names on every read.
 class Converter {
 public:
-    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
+    Converter(const char* to, const char* from)
+        : m_cd(iconv_open(to, from))
+    {
+    }
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
     ~Converter()
@@ -34,7 +38,7 @@ public:
         size_t dstLeft = out.size();
         const size_t rc = iconv(m_cd, &src, &srcLeft, &dst, &dstLeft);
         const bool ok = rc != static_cast<size_t>(-1) && srcLeft == 0
-                        && iconv(m_cd, nullptr, nullptr, &dst, &dstLeft) != static_cast<size_t>(-1);
+            && iconv(m_cd, nullptr, nullptr, &dst, &dstLeft) != static_cast<size_t>(-1);
         if (!ok)
             return std::nullopt;
         out.resize(out.size() - dstLeft);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds and runs every benchmark headlessly; each prints a small table.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh bench
 BUILD_TYPE=Release BUILD_DIR=build-bench scripts/build.sh -DZORVAT_BUILD_TESTS=OFF
 export QT_QPA_PLATFORM=offscreen
 for b in build-bench/bench/*; do

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fuzzes the settings file: builds the libFuzzer targets of tests/fuzz with clang and the
 # address and undefined-behaviour sanitizers in their own build folder, replays the committed
 # seed corpus, then runs each target for a bounded time.
@@ -9,6 +10,7 @@
 # ($FUZZ_BUILD_DIR, default build-fuzz); a crash ends the script with a failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/setup.sh fuzz
 
 seconds="${1:-60}"
 [[ "$seconds" =~ ^[0-9]+$ ]] || { echo "usage: $0 [seconds per target]" >&2; exit 2; }

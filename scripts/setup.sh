@@ -1,22 +1,56 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Zorvat need.
-# Runs as root (or through sudo); packages already present are skipped.
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Installs the Debian packages a job needs, by group; packages already present are skipped.
+# Runs as root (or through sudo).
+#
+#   scripts/setup.sh [play] [test] [fuzz] [bench]     (default: play)
+#
+#   play   building and playing the game
+#   test   + running every test headlessly (X server, validators, formatter)
+#   fuzz   clang's libFuzzer and sanitizer run-time (the fuzzers need no Qt)
+#   bench  + what the benchmarks measure with (X server, audio daemon)
 set -euo pipefail
 
-packages=(
+base=(
   build-essential cmake ninja-build pkg-config
+)
+play=(
   qt6-base-dev libgl-dev
   libfluidsynth-dev timgm6mb-soundfont
   fonts-ipafont-gothic
+)
+test=(
   xvfb xauth xdotool x11-utils imagemagick
-  clang libclang-rt-14-dev  # scripts/fuzz.sh: libFuzzer and the sanitizers' run-time
+  clang-format
+)
+fuzz=(
+  clang libclang-rt-14-dev
+)
+bench=(
+  xvfb xauth
 )
 
+groups=("$@")
+[ ${#groups[@]} -eq 0 ] && groups=(play)
+wanted=("${base[@]}")
+for g in "${groups[@]}"; do
+  case "$g" in
+    play | test | fuzz | bench) ;;
+    *) echo "usage: $0 [play] [test] [fuzz] [bench]" >&2; exit 2 ;;
+  esac
+  declare -n list="$g"
+  wanted+=("${list[@]}")
+  unset -n list
+  [ "$g" = fuzz ] || wanted+=("${play[@]}")
+done
+
 missing=()
-for p in "${packages[@]}"; do
+for p in "${wanted[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
+# One name per package, whichever groups asked for it.
+mapfile -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"

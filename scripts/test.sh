@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Sets the machine up, builds, and runs every test headlessly.
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Sets the machine up, checks the formatting, builds into ./build (or $BUILD_DIR) and runs
+# every test headlessly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh play test
+scripts/format.sh
 scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build --output-on-failure -j"$(nproc)"
+ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure -j"$(nproc)"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "bevel_panel.h"
 
 #include <QPainter>
@@ -11,7 +12,8 @@ const QColor BevelShadow(128, 128, 128);
 } // namespace
 
 BevelPanel::BevelPanel(const QString& name, QColor colour, QWidget* parent)
-    : QWidget(parent), m_colour(colour)
+    : QWidget(parent)
+    , m_colour(colour)
 {
     setObjectName(name);
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fonts.h"
 
 #include <QString>
@@ -9,8 +10,8 @@ void installFontSubstitutes()
 {
     // Debian knows no alias for the Windows face; without one, Japanese text would fall
     // back to whatever fixed-width face fontconfig picks first.
-    const QStringList standIns{QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
-                               QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")};
+    const QStringList standIns { QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
+        QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP") };
     QFont::insertSubstitutions(QString::fromUtf16(WindowFontFamily), standIns);
     QFont::insertSubstitutions(QStringLiteral("MS PGothic"), standIns);
 }

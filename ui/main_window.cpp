@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "main_window.h"
 
 #include "backdrop.h"
@@ -27,8 +28,8 @@ QColor toQColor(Rgb c)
     return QColor(c.r, c.g, c.b);
 }
 
-BevelPanel* makeCaptionPanel(const QString& name, const QString& caption, QColor textColour,
-                             QRect geometry, QWidget* parent)
+BevelPanel* makeCaptionPanel(
+    const QString& name, const QString& caption, QColor textColour, QRect geometry, QWidget* parent)
 {
     auto* panel = new BevelPanel(name, Navy, parent);
     panel->setGeometry(geometry);
@@ -41,12 +42,13 @@ BevelPanel* makeCaptionPanel(const QString& name, const QString& caption, QColor
 } // namespace
 
 MainWindow::MainWindow(const Pictures& pictures, QWidget* parent)
-    : QMainWindow(parent), m_painter(pictures)
+    : QMainWindow(parent)
+    , m_painter(pictures)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Zorvat Ver1.00"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+        | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(gameFont(12));
     m_processPending = [] { QCoreApplication::processEvents(QEventLoop::AllEvents); };
 
@@ -90,7 +92,7 @@ void MainWindow::buildClientArea(const Pictures& pictures)
 
     auto* panel2 = new BevelPanel(QStringLiteral("Panel2"), Navy, m_client);
     panel2->setGeometry(8, 8, 225, 49);
-    const int frameLeft[] = {0, 8, 51, 93, 136, 178};
+    const int frameLeft[] = { 0, 8, 51, 93, 136, 178 };
     for (int k = 1; k <= KindMax; ++k) {
         auto* frame = new BevelPanel(QStringLiteral("Panel%1").arg(k + 2), Qt::white, panel2);
         frame->setGeometry(frameLeft[k], 5, 40, 40);
@@ -111,10 +113,10 @@ void MainWindow::buildClientArea(const Pictures& pictures)
     m_button2->setGeometry(328, 232, 81, 33);
     connect(m_button2, &QPushButton::clicked, this, &MainWindow::Button2Clicked);
 
-    m_pnSc = makeCaptionPanel(QStringLiteral("pn_sc"), QStringLiteral("0000"), QColor(255, 255, 0),
-                              QRect(328, 184, 81, 33), m_client);
-    m_pnMon = makeCaptionPanel(QStringLiteral("pn_mon"), QStringLiteral("1問目"), Qt::white,
-                               QRect(235, 184, 86, 33), m_client);
+    m_pnSc = makeCaptionPanel(
+        QStringLiteral("pn_sc"), QStringLiteral("0000"), QColor(255, 255, 0), QRect(328, 184, 81, 33), m_client);
+    m_pnMon = makeCaptionPanel(
+        QStringLiteral("pn_mon"), QStringLiteral("1問目"), Qt::white, QRect(235, 184, 86, 33), m_client);
 
     setTabOrder(m_button1, m_button2);
 }

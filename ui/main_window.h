@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "cell_painter.h"
@@ -80,9 +81,9 @@ private:
     void centreOnScreen();
 
     CellPainter m_painter;
-    std::array<PaintBox*, 26> Cells{};
-    std::array<PaintBox*, 6> PalBoxes{};
-    std::array<BevelPanel*, 6> PalPanels{};
+    std::array<PaintBox*, 26> Cells {};
+    std::array<PaintBox*, 6> PalBoxes {};
+    std::array<BevelPanel*, 6> PalPanels {};
     QWidget* m_client = nullptr;
     BevelPanel* m_pnMon = nullptr;
     BevelPanel* m_pnSc = nullptr;

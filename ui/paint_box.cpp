@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "paint_box.h"
 
 #include "game_state.h"
@@ -8,7 +9,8 @@
 namespace zorvat {
 
 PaintBox::PaintBox(const QString& name, QWidget* parent)
-    : QWidget(parent), m_canvas(PieceSize, PieceSize, QImage::Format_RGB32)
+    : QWidget(parent)
+    , m_canvas(PieceSize, PieceSize, QImage::Format_RGB32)
 {
     setObjectName(name);
     m_canvas.fill(Qt::white);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the game's pictures and icon afresh into the folder given on the command line
 // (by default the current one). Build the target zorvat_pictures to refresh assets/.
 #include "picture_set.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the game's two tunes, "title.mid" and "open.mid", as standard MIDI files
 // (format 1, 480 ticks per quarter note) into the folder given as the only argument.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "../game/fakes.h"
 #include "bevel_panel.h"
 #include "error_box.h"
@@ -83,14 +84,22 @@ void TestShell::errorTextGetsAFullStopWhenItsLastCharacterSortsAfterOne_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("letter") << "abc" << "abc.";
-    QTest::newRow("full stop") << "abc." << "abc.";
-    QTest::newRow("closing bracket sorts before") << "I/O ｴﾗｰ (5)" << "I/O ｴﾗｰ (5)";
-    QTest::newRow("hyphen sorts before") << "a-" << "a-";
-    QTest::newRow("slash sorts after") << "a/" << "a/.";
-    QTest::newRow("double-byte last character") << "Zorvat.ini に書き込めません" << "Zorvat.ini に書き込めません.";
-    QTest::newRow("half-width katakana") << "ﾃﾞｨｽｸがいっぱいです" << "ﾃﾞｨｽｸがいっぱいです.";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("letter") << "abc"
+                            << "abc.";
+    QTest::newRow("full stop") << "abc."
+                               << "abc.";
+    QTest::newRow("closing bracket sorts before") << "I/O ｴﾗｰ (5)"
+                                                  << "I/O ｴﾗｰ (5)";
+    QTest::newRow("hyphen sorts before") << "a-"
+                                         << "a-";
+    QTest::newRow("slash sorts after") << "a/"
+                                       << "a/.";
+    QTest::newRow("double-byte last character") << "Zorvat.ini に書き込めません"
+                                                << "Zorvat.ini に書き込めません.";
+    QTest::newRow("half-width katakana") << "ﾃﾞｨｽｸがいっぱいです"
+                                         << "ﾃﾞｨｽｸがいっぱいです.";
 }
 
 void TestShell::errorTextGetsAFullStopWhenItsLastCharacterSortsAfterOne()
@@ -204,7 +213,7 @@ void TestShell::failingIdleStepIsReportedAndTheLoopGoesOn()
         [&](const QString& text) { errors << text; });
     idle.install();
     QTRY_VERIFY(calls > 4);
-    QCOMPARE(errors, QStringList{QStringLiteral("Zorvat.ini に書き込めません.")});
+    QCOMPARE(errors, QStringList { QStringLiteral("Zorvat.ini に書き込めません.") });
     idle.uninstall();
 }
 
@@ -213,7 +222,7 @@ void TestShell::f2StartsANewGameOnAnyScreenAndNeverCloses()
     ShellRig rig;
     rig.app->show();
     QVERIFY(QTest::qWaitForWindowActive(&rig.w()));
-    for (GameState screen : {gsTitle, gsCorrect, gsOver}) {
+    for (GameState screen : { gsTitle, gsCorrect, gsOver }) {
         rig.game().GameState = screen;
         QTest::keyClick(&rig.w(), Qt::Key_F2);
         QCOMPARE(rig.game().GameState, gsPlay);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings integer conversion against a plain reference of its rules: any bytes as the
 // text, two different defaults so that "gave the default" cannot pass for a number.
 
@@ -60,11 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const auto expected = reference(text);
-    for (const std::int32_t def : {std::int32_t{-777}, std::int32_t{31337}}) {
+    for (const std::int32_t def : { std::int32_t { -777 }, std::int32_t { 31337 } }) {
         const std::int32_t got = zorvat::StrToIntDef(text, def);
         if (got != expected.value_or(def)) {
             std::fprintf(stderr, "StrToIntDef gave %d, the rules %d\n", static_cast<int>(got),
-                         static_cast<int>(expected.value_or(def)));
+                static_cast<int>(expected.value_or(def)));
             std::abort();
         }
     }

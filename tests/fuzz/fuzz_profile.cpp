@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes as the settings file, then one write and a re-read: the written key must read back
 // as written, every other key as it read before, a refused write must leave the file as it was,
 // and a write of text the file can hold must never be refused.
@@ -25,14 +26,15 @@ namespace {
 
 using zorvat::TIniFile;
 
-const std::vector<std::string> SectionWords{"hs_sc", "name", "pass", "HS_SC", "Name", "s", "", "[x]", "a]b", "山田"};
-const std::vector<std::string> KeyWords{"sc1", "name1", "tp", "SC2", "Name5", "a", ";c", "k=v", "[k", " k", "ア"};
-const std::vector<std::string> ValueWords{"", "0", "-5", " Bob ", "\"q\"", "'", "山田　太郎", "0x10", "한", "¥", "a\nb"};
+const std::vector<std::string> SectionWords { "hs_sc", "name", "pass", "HS_SC", "Name", "s", "", "[x]", "a]b", "山田" };
+const std::vector<std::string> KeyWords { "sc1", "name1", "tp", "SC2", "Name5", "a", ";c", "k=v", "[k", " k", "ア" };
+const std::vector<std::string> ValueWords { "", "0", "-5", " Bob ", "\"q\"", "'", "山田　太郎", "0x10", "한", "¥",
+    "a\nb" };
 
 // The eleven keys the game keeps.
-const std::vector<std::pair<std::string, std::string>> GameKeys{
-    {"hs_sc", "sc1"}, {"hs_sc", "sc2"}, {"hs_sc", "sc3"}, {"hs_sc", "sc4"}, {"hs_sc", "sc5"}, {"name", "name1"},
-    {"name", "name2"}, {"name", "name3"}, {"name", "name4"}, {"name", "name5"}, {"pass", "tp"}};
+const std::vector<std::pair<std::string, std::string>> GameKeys { { "hs_sc", "sc1" }, { "hs_sc", "sc2" },
+    { "hs_sc", "sc3" }, { "hs_sc", "sc4" }, { "hs_sc", "sc5" }, { "name", "name1" }, { "name", "name2" },
+    { "name", "name3" }, { "name", "name4" }, { "name", "name5" }, { "pass", "tp" } };
 
 const std::filesystem::path& workFile()
 {
@@ -150,8 +152,8 @@ bool holdable(const std::string& section, const std::string& key, const std::str
     return encodable(section, unicodeFile) && encodable(key, unicodeFile) && encodable(value, unicodeFile);
 }
 
-std::string pick(FuzzedDataProvider& fdp, unsigned how, const std::vector<std::string>& words,
-                 const std::vector<std::string>& found)
+std::string pick(
+    FuzzedDataProvider& fdp, unsigned how, const std::vector<std::string>& words, const std::vector<std::string>& found)
 {
     switch (how) {
     case 0:
@@ -193,8 +195,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& name : compared)
         before[name] = TIniFile::readTextIn(file, name.first, name.second, "<none>");
 
-    const bool unicodeFile = file.rfind("\xEF\xBB\xBF", 0) == 0 || file.rfind("\xFF\xFE", 0) == 0
-                             || file.rfind("\xFE\xFF", 0) == 0;
+    const bool unicodeFile
+        = file.rfind("\xEF\xBB\xBF", 0) == 0 || file.rfind("\xFF\xFE", 0) == 0 || file.rfind("\xFE\xFF", 0) == 0;
     TIniFile writer(workFile());
     try {
         writer.WriteText(section, key, value);

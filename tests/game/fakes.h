@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "clock.h"
@@ -24,8 +25,8 @@ public:
         Picture picture = Picture::im2;
     };
 
-    std::array<CellLook, CellCount + 1> cells{};
-    std::array<Rgb, KindMax + 1> frames{};
+    std::array<CellLook, CellCount + 1> cells {};
+    std::array<Rgb, KindMax + 1> frames {};
     std::string pn_mon = "1問目";
     std::string pn_sc = "0000";
     bool button1 = false;
@@ -38,22 +39,22 @@ public:
 
     void DrawCellKind(int cell, int kind) override
     {
-        cells[cell] = {Look::Kind, kind, {}};
+        cells[cell] = { Look::Kind, kind, {} };
         log.push_back("kind " + std::to_string(cell) + " " + std::to_string(kind));
     }
     void DrawCellEmpty(int cell) override
     {
-        cells[cell] = {Look::Empty, 0, {}};
+        cells[cell] = { Look::Empty, 0, {} };
         log.push_back("empty " + std::to_string(cell));
     }
     void FillCellHidden(int cell) override
     {
-        cells[cell] = {Look::Hidden, 0, {}};
+        cells[cell] = { Look::Hidden, 0, {} };
         log.push_back("hidden " + std::to_string(cell));
     }
     void DrawCellZoom(int cell, Picture picture, int step) override
     {
-        cells[cell] = {Look::Zoom, step, picture};
+        cells[cell] = { Look::Zoom, step, picture };
         log.push_back("zoom " + std::to_string(cell) + " " + std::to_string(step));
     }
     void paint_sel() override { log.push_back("paint_sel"); }
@@ -118,7 +119,10 @@ private:
 // as told, and can fail a step.
 class FakeRecords : public GameRecords {
 public:
-    explicit FakeRecords(std::vector<std::string>& log) : log(log) {}
+    explicit FakeRecords(std::vector<std::string>& log)
+        : log(log)
+    {
+    }
 
     bool answerYes = false;
     bool failPage = false;
@@ -159,7 +163,7 @@ private:
 
 class FixedClock : public Clock {
 public:
-    TimeOfDay now{};
+    TimeOfDay now {};
     TimeOfDay utcTimeOfDay() const override { return now; }
 };
 
@@ -167,14 +171,11 @@ public:
 struct GameRig {
     FakeView view;
     FakeMusic music;
-    FakeRecords records{music.log};
+    FakeRecords records { music.log };
     FixedClock clock;
-    Game game{view, music, records, clock};
+    Game game { view, music, records, clock };
 
-    GameRig()
-    {
-        game.GameState = gsTitle;
-    }
+    GameRig() { game.GameState = gsTitle; }
 
     /** Deals the next question and lets the hide timer fire. */
     void openAndHide()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fakes.h"
 #include "question_table.h"
 #include "random.h"
@@ -39,11 +40,11 @@ private slots:
 void TestGame::reseedTakesTheMillisecondsOfTheUtcDay()
 {
     FixedClock clock;
-    clock.now = {12, 34, 56, 789};
+    clock.now = { 12, 34, 56, 789 };
     Random rng;
     rng.Reseed(clock);
     QCOMPARE(rng.Seed, 45'296'789u);
-    clock.now = {23, 59, 59, 999};
+    clock.now = { 23, 59, 59, 999 };
     rng.Reseed(clock);
     QCOMPARE(rng.Seed, 86'399'999u);
 }
@@ -51,8 +52,8 @@ void TestGame::reseedTakesTheMillisecondsOfTheUtcDay()
 void TestGame::seedZeroDrawsTheKnownAttempts()
 {
     Random rng;
-    const std::pair<unsigned, unsigned> expected[] = {{1, 1},  {22, 2}, {7, 4},  {8, 1},  {10, 3}, {3, 3},
-                                                      {2, 5},  {2, 2},  {23, 2}, {20, 2}, {18, 5}};
+    const std::pair<unsigned, unsigned> expected[] = { { 1, 1 }, { 22, 2 }, { 7, 4 }, { 8, 1 }, { 10, 3 }, { 3, 3 },
+        { 2, 5 }, { 2, 2 }, { 23, 2 }, { 20, 2 }, { 18, 5 } };
     for (const auto& [cell, kind] : expected) {
         QCOMPARE(rng.RandomBelow(25) + 1, cell);
         QCOMPARE(rng.RandomBelow(5) + 1, kind);
@@ -66,7 +67,7 @@ void TestGame::seedZeroDealOfTenTilesDropsTheEighthAttempt()
     rig.game.KindCount = 5;
     rig.game.Open_proc();
 
-    std::array<std::int32_t, CellCount + 1> expected{};
+    std::array<std::int32_t, CellCount + 1> expected {};
     expected[1] = 1;
     expected[22] = 2;
     expected[7] = 4;
@@ -104,7 +105,8 @@ void TestGame::questionTableGrowsTilesThenKinds_data()
     const auto row = [](int q, int t, int k) { QTest::addRow("q%d", q) << q << t << k; };
     for (int q = 1; q <= 24; ++q)
         row(q, (q - 1) % 5 + 1, std::min((q - 1) / 5 + 1, 5));
-    const int blocks[][2] = {{3, 6}, {3, 7}, {3, 8}, {4, 6}, {4, 7}, {4, 8}, {5, 6}, {5, 7}, {5, 8}, {5, 9}};
+    const int blocks[][2]
+        = { { 3, 6 }, { 3, 7 }, { 3, 8 }, { 4, 6 }, { 4, 7 }, { 4, 8 }, { 5, 6 }, { 5, 7 }, { 5, 8 }, { 5, 9 } };
     for (int b = 0; b < 10; ++b)
         for (int i = 0; i < 3; ++i)
             row(25 + 3 * b + i, blocks[b][1], blocks[b][0]);
@@ -130,7 +132,7 @@ void TestGame::everyDealPlacesExactlyItsTilesWithinItsKinds()
 {
     GameRig rig;
     for (int ms = 0; ms < 86'400'000; ms += 7919 * 13) {
-        rig.clock.now = {ms / 3'600'000, ms / 60'000 % 60, ms / 1000 % 60, ms % 1000};
+        rig.clock.now = { ms / 3'600'000, ms / 60'000 % 60, ms / 1000 % 60, ms % 1000 };
         for (int tiles = 1; tiles <= 10; ++tiles) {
             const int kinds = tiles % 5 + 1;
             rig.game.ShowCount = tiles;
@@ -361,9 +363,9 @@ void TestGame::strayBoxNamesAreIgnored()
     GameRig rig;
     rig.game.N1Click();
     rig.openAndHide();
-    for (const char* name : {"PaintBox0", "PaintBox6x", "PaintBox31", "PaintBox", "Panel9", "PaintBox-1"})
+    for (const char* name : { "PaintBox0", "PaintBox6x", "PaintBox31", "PaintBox", "Panel9", "PaintBox-1" })
         rig.game.PaintBox6Click(name);
-    for (const char* name : {"PaintBox6", "PaintBox0", "Box1"})
+    for (const char* name : { "PaintBox6", "PaintBox0", "Box1" })
         rig.game.PaintBox1Click(name);
     QCOMPARE(rig.game.SelKind, 1);
     QCOMPARE(std::count(rig.game.Board.begin(), rig.game.Board.end(), 0), CellCount + 1);

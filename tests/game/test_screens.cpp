@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fakes.h"
 
 #include <QtTest>
@@ -83,7 +84,7 @@ void TestScreens::playStepRepaintsPaletteAndBoardUnlessShowing()
     rig.game.Button1Click();
     rig.view.log.clear();
     rig.idle();
-    QCOMPARE(rig.view.log, std::vector<std::string>{"paint_sel"});
+    QCOMPARE(rig.view.log, std::vector<std::string> { "paint_sel" });
 
     rig.game.Timer1Timer();
     rig.game.PaintBox6Click(box(4));
@@ -133,7 +134,8 @@ void TestScreens::gameOverYesWritesThePageBeforeCountingTheGame()
     rig.records.answerYes = true;
     rig.music.log.clear();
     rig.idle(Cycle);
-    const std::vector<std::string> expected{"confirm", "page", "open page", "hiscchk", "stop question", "play title"};
+    const std::vector<std::string> expected { "confirm", "page", "open page", "hiscchk", "stop question",
+        "play title" };
     QCOMPARE(rig.music.log, expected);
     QCOMPARE(rig.records.lastScore, 1);
 }
@@ -146,7 +148,7 @@ void TestScreens::gameOverNoCountsTheGameWithoutAPage()
     rig.game.Button2Click(); // score 0
     rig.music.log.clear();
     rig.idle(Cycle);
-    const std::vector<std::string> expected{"confirm", "hiscchk", "stop question", "play title"};
+    const std::vector<std::string> expected { "confirm", "hiscchk", "stop question", "play title" };
     QCOMPARE(rig.music.log, expected);
     QCOMPARE(rig.records.lastMessage, std::string("スコア：0点をインターネットランキング申請しますか？"));
 }
@@ -192,7 +194,7 @@ void TestScreens::failedPageLeavesTheGameOverScreenStillAndUncounted()
     rig.view.log.clear();
     rig.idle(10);
     QVERIFY(rig.view.log.empty());
-    const std::vector<std::string> expected{"confirm", "page"};
+    const std::vector<std::string> expected { "confirm", "page" };
     QCOMPARE(rig.music.log, expected); // the tunes were not switched
 }
 
@@ -226,7 +228,7 @@ void TestScreens::titleTuneIsRestartedOnlyOnTheTitleScreen()
     GameRig rig;
     rig.music.titleStopped = true;
     rig.idle();
-    QCOMPARE(rig.music.log, std::vector<std::string>{"play title"});
+    QCOMPARE(rig.music.log, std::vector<std::string> { "play title" });
 
     loseAfterOnePoint(rig);
     rig.music.log.clear();
@@ -243,7 +245,7 @@ void TestScreens::questionTuneIsRestartedOnlyInPlay()
     rig.music.questionStopped = true;
     rig.music.log.clear();
     rig.idle();
-    QCOMPARE(rig.music.log, std::vector<std::string>{"play question"});
+    QCOMPARE(rig.music.log, std::vector<std::string> { "play question" });
 
     rig.rebuild();
     rig.game.Button2Click();
@@ -253,13 +255,13 @@ void TestScreens::questionTuneIsRestartedOnlyInPlay()
     QVERIFY(rig.music.log.empty()); // silent on the correct-answer screen
     rig.game.Button1Click();
     rig.idle();
-    QCOMPARE(rig.music.log, std::vector<std::string>{"play question"});
+    QCOMPARE(rig.music.log, std::vector<std::string> { "play question" });
 }
 
 void TestScreens::idleAlwaysAsksToBeCalledAgain()
 {
     GameRig rig;
-    for (GameState state : {gsTitle, gsPlay, gsCorrect, gsOver, 0, 7}) {
+    for (GameState state : { gsTitle, gsPlay, gsCorrect, gsOver, 0, 7 }) {
         rig.game.GameState = state;
         bool done = true;
         rig.game.AppIdle(done);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings_folder.h"
 #include "error.h"
 #include "high_scores.h"
@@ -40,9 +41,10 @@ QStringList names(const HighScores& t)
     return out;
 }
 
-const QByteArray DefaultFile = "[hs_sc]\r\nsc1=5\r\nsc2=4\r\nsc3=3\r\nsc4=2\r\nsc5=1\r\n"
-                               "[name]\r\nname1=Rv-nq1\r\nname2=Rv-nq2\r\nname3=Rv-nq3\r\nname4=Rv-nq4\r\nname5=Rv-nq5\r\n"
-                               "[pass]\r\ntp=1\r\n";
+const QByteArray DefaultFile
+    = "[hs_sc]\r\nsc1=5\r\nsc2=4\r\nsc3=3\r\nsc4=2\r\nsc5=1\r\n"
+      "[name]\r\nname1=Rv-nq1\r\nname2=Rv-nq2\r\nname3=Rv-nq3\r\nname4=Rv-nq4\r\nname5=Rv-nq5\r\n"
+      "[pass]\r\ntp=1\r\n";
 
 } // namespace
 
@@ -88,8 +90,8 @@ HighScores TestHighScores::loaded() const
 void TestHighScores::withoutAFileTheDefaultTableIsRead()
 {
     const HighScores t = loaded();
-    QCOMPARE(scores(t), Table({5, 4, 3, 2, 1}));
-    QCOMPARE(names(t), QStringList({"Rv-nq1", "Rv-nq2", "Rv-nq3", "Rv-nq4", "Rv-nq5"}));
+    QCOMPARE(scores(t), Table({ 5, 4, 3, 2, 1 }));
+    QCOMPARE(names(t), QStringList({ "Rv-nq1", "Rv-nq2", "Rv-nq3", "Rv-nq4", "Rv-nq5" }));
     QCOMPARE(t.PlayCount, 0);
     QVERIFY(!QFile::exists(m_folder.iniPath()));
 }
@@ -110,14 +112,14 @@ void TestHighScores::gameEndOnTheDefaultTable_data()
     QTest::addColumn<int>("asked");
     QTest::addColumn<Table>("table");
     QTest::addColumn<QStringList>("names");
-    QTest::newRow("0 enters nowhere") << 0 << 0 << Table{5, 4, 3, 2, 1}
-                                      << QStringList{"Rv-nq1", "Rv-nq2", "Rv-nq3", "Rv-nq4", "Rv-nq5"};
-    QTest::newRow("1 ties the last and stays out") << 1 << 0 << Table{5, 4, 3, 2, 1}
-                                                   << QStringList{"Rv-nq1", "Rv-nq2", "Rv-nq3", "Rv-nq4", "Rv-nq5"};
-    QTest::newRow("3 goes below the older 3") << 3 << 1 << Table{5, 4, 3, 3, 2}
-                                              << QStringList{"Rv-nq1", "Rv-nq2", "Rv-nq3", "New", "Rv-nq4"};
-    QTest::newRow("6 takes rank 1") << 6 << 1 << Table{6, 5, 4, 3, 2}
-                                    << QStringList{"New", "Rv-nq1", "Rv-nq2", "Rv-nq3", "Rv-nq4"};
+    QTest::newRow("0 enters nowhere") << 0 << 0 << Table { 5, 4, 3, 2, 1 }
+                                      << QStringList { "Rv-nq1", "Rv-nq2", "Rv-nq3", "Rv-nq4", "Rv-nq5" };
+    QTest::newRow("1 ties the last and stays out")
+        << 1 << 0 << Table { 5, 4, 3, 2, 1 } << QStringList { "Rv-nq1", "Rv-nq2", "Rv-nq3", "Rv-nq4", "Rv-nq5" };
+    QTest::newRow("3 goes below the older 3")
+        << 3 << 1 << Table { 5, 4, 3, 3, 2 } << QStringList { "Rv-nq1", "Rv-nq2", "Rv-nq3", "New", "Rv-nq4" };
+    QTest::newRow("6 takes rank 1") << 6 << 1 << Table { 6, 5, 4, 3, 2 }
+                                    << QStringList { "New", "Rv-nq1", "Rv-nq2", "Rv-nq3", "Rv-nq4" };
 }
 
 void TestHighScores::gameEndOnTheDefaultTable()
@@ -213,13 +215,13 @@ void TestHighScores::tableEditedOutOfOrderIsTakenAsItStands()
 {
     m_folder.put("[hs_sc]\r\nsc1=1\r\nsc2=8\r\n");
     HighScores t = loaded();
-    QCOMPARE(scores(t), Table({1, 8, 3, 2, 1}));
+    QCOMPARE(scores(t), Table({ 1, 8, 3, 2, 1 }));
     FakePrompt prompt;
     TIniFile ini(m_folder.iniPath().toStdString());
     t.hiscchk(5, prompt, ini);
     QCOMPARE(prompt.asked, 1);
-    QCOMPARE(scores(t), Table({5, 1, 8, 3, 2}));
-    QCOMPARE(names(t), QStringList({"New", "Rv-nq1", "Rv-nq2", "Rv-nq3", "Rv-nq4"}));
+    QCOMPARE(scores(t), Table({ 5, 1, 8, 3, 2 }));
+    QCOMPARE(names(t), QStringList({ "New", "Rv-nq1", "Rv-nq2", "Rv-nq3", "Rv-nq4" }));
 }
 
 void TestHighScores::everyGameRewritesAllKeysAndCountsUp()
@@ -242,17 +244,18 @@ void TestHighScores::gameEndKeepsCommentsAndOtherSectionsByteForByte()
     // As the desktop's profile functions leave a file that another program and a person also
     // edited: a comment, a foreign section, a Shift-JIS name, a blank line, keys in other cases.
     m_folder.put("; Zorvat\r\n[HS_SC]\r\nSC1=7\r\nsc2 = 6\r\n\r\n[other]\r\nkey=\x8e\x52\r\n"
-        "[name]\r\nname1=\x8e\x52\x93\x63\r\n[pass]\r\ntp=41\r\n");
+                 "[name]\r\nname1=\x8e\x52\x93\x63\r\n[pass]\r\ntp=41\r\n");
     HighScores t = loaded();
     QCOMPARE(QString::fromStdString(t.HiName[1]), QStringLiteral("山田"));
     FakePrompt prompt;
     prompt.answer = "太郎";
     TIniFile ini(m_folder.iniPath().toStdString());
     t.hiscchk(6, prompt, ini);
-    QCOMPARE(m_folder.contents(), QByteArray("; Zorvat\r\n[HS_SC]\r\nSC1=7\r\nsc2=6\r\nsc3=6\r\nsc4=3\r\nsc5=2\r\n\r\n"
-                                    "[other]\r\nkey=\x8e\x52\r\n"
-                                    "[name]\r\nname1=\x8e\x52\x93\x63\r\nname2=Rv-nq2\r\nname3=\x91\xbe\x98\x59\r\n"
-                                    "name4=Rv-nq3\r\nname5=Rv-nq4\r\n[pass]\r\ntp=42\r\n"));
+    QCOMPARE(m_folder.contents(),
+        QByteArray("; Zorvat\r\n[HS_SC]\r\nSC1=7\r\nsc2=6\r\nsc3=6\r\nsc4=3\r\nsc5=2\r\n\r\n"
+                   "[other]\r\nkey=\x8e\x52\r\n"
+                   "[name]\r\nname1=\x8e\x52\x93\x63\r\nname2=Rv-nq2\r\nname3=\x91\xbe\x98\x59\r\n"
+                   "name4=Rv-nq3\r\nname5=Rv-nq4\r\n[pass]\r\ntp=42\r\n"));
 }
 
 void TestHighScores::failedSaveStopsThereButTheGameIsCounted()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings_folder.h"
 #include "error.h"
 #include "ini_file.h"
@@ -86,43 +87,81 @@ void TestIniFile::readsFilesAsTheDesktopWritesThem_data()
     QTest::addColumn<QString>("expected");
 
     const QString d = QStringLiteral("<default>");
-    QTest::newRow("Shift-JIS value") << "[name]\r\nname1=" + Yamada + "\r\n" << "name" << "name1" << "山田";
-    QTest::newRow("LF and lone CR end lines") << QByteArray("[s]\na=1\r[t]\rb=2") << "t" << "b" << "2";
-    QTest::newRow("blanks around names and values")
-        << QByteArray(" \t[ s ] \r\n\r\n\x0b a \t= \t1 \x1a\r\n") << "s" << "a" << "1";
-    QTest::newRow("ideographic space is kept") << QByteArray("[s]\r\na=\x81\x40x\x81\x40\r\n") << "s" << "a" << "　x　";
-    QTest::newRow("ASCII names in any case") << QByteArray("[HS_sc]\r\nSc1=9\r\n") << "hs_SC" << "sC1" << "9";
-    QTest::newRow("second byte of a double-byte name is no letter")
-        << QByteArray("[s]\r\n\x83\x41=1\r\n") << "s" << "ヂ" << d;
-    QTest::newRow("full-width letters do not fold") << QByteArray("[s]\r\n\x82\x60=1\r\n") << "s" << "ａ" << d;
-    QTest::newRow("first of duplicate sections wins")
-        << QByteArray("[s]\r\na=1\r\n[S]\r\na=2\r\nb=3\r\n") << "s" << "b" << d;
-    QTest::newRow("first of duplicate keys wins") << QByteArray("[s]\r\na=1\r\nA=2\r\n") << "s" << "a" << "1";
-    QTest::newRow("key without = gives the default") << QByteArray("[s]\r\na\r\na=5\r\n") << "s" << "a" << d;
-    QTest::newRow("empty value is empty, not the default") << QByteArray("[s]\r\na=\r\n") << "s" << "a" << "";
-    QTest::newRow("value runs from the first =") << QByteArray("[s]\r\na = b=c\r\n") << "s" << "a" << "b=c";
-    QTest::newRow("one pair of double quotes goes") << QByteArray("[s]\r\na=\"\" x \"\"\r\n") << "s" << "a"
+    QTest::newRow("Shift-JIS value") << "[name]\r\nname1=" + Yamada + "\r\n"
+                                     << "name"
+                                     << "name1"
+                                     << "山田";
+    QTest::newRow("LF and lone CR end lines") << QByteArray("[s]\na=1\r[t]\rb=2") << "t"
+                                              << "b"
+                                              << "2";
+    QTest::newRow("blanks around names and values") << QByteArray(" \t[ s ] \r\n\r\n\x0b a \t= \t1 \x1a\r\n") << "s"
+                                                    << "a"
+                                                    << "1";
+    QTest::newRow("ideographic space is kept") << QByteArray("[s]\r\na=\x81\x40x\x81\x40\r\n") << "s"
+                                               << "a"
+                                               << "　x　";
+    QTest::newRow("ASCII names in any case") << QByteArray("[HS_sc]\r\nSc1=9\r\n") << "hs_SC"
+                                             << "sC1"
+                                             << "9";
+    QTest::newRow("second byte of a double-byte name is no letter") << QByteArray("[s]\r\n\x83\x41=1\r\n") << "s"
+                                                                    << "ヂ" << d;
+    QTest::newRow("full-width letters do not fold") << QByteArray("[s]\r\n\x82\x60=1\r\n") << "s"
+                                                    << "ａ" << d;
+    QTest::newRow("first of duplicate sections wins") << QByteArray("[s]\r\na=1\r\n[S]\r\na=2\r\nb=3\r\n") << "s"
+                                                      << "b" << d;
+    QTest::newRow("first of duplicate keys wins") << QByteArray("[s]\r\na=1\r\nA=2\r\n") << "s"
+                                                  << "a"
+                                                  << "1";
+    QTest::newRow("key without = gives the default") << QByteArray("[s]\r\na\r\na=5\r\n") << "s"
+                                                     << "a" << d;
+    QTest::newRow("empty value is empty, not the default") << QByteArray("[s]\r\na=\r\n") << "s"
+                                                           << "a"
+                                                           << "";
+    QTest::newRow("value runs from the first =") << QByteArray("[s]\r\na = b=c\r\n") << "s"
+                                                 << "a"
+                                                 << "b=c";
+    QTest::newRow("one pair of double quotes goes") << QByteArray("[s]\r\na=\"\" x \"\"\r\n") << "s"
+                                                    << "a"
                                                     << "\" x \"";
-    QTest::newRow("single quotes go too") << QByteArray("[s]\r\na='y'\r\n") << "s" << "a" << "y";
-    QTest::newRow("unmatched quotes stay") << QByteArray("[s]\r\na=\"y'\r\n") << "s" << "a" << "\"y'";
-    QTest::newRow("a lone quote stays") << QByteArray("[s]\r\na=\"\r\n") << "s" << "a" << "\"";
-    QTest::newRow("section name runs to the last ]") << QByteArray("[a]b] x\r\nk=1\r\n") << "a]b" << "k" << "1";
-    QTest::newRow("section without ]") << QByteArray("[abc\r\nk=1\r\n") << "abc" << "k" << "1";
-    QTest::newRow("second byte 5D is no ]") << QByteArray("[\x83\x5d\r\nk=1\r\n") << "ゾ" << "k" << "1";
-    QTest::newRow("keys before any section belong to none") << QByteArray("k=1\r\n[s]\r\n") << "s" << "k" << d;
-    QTest::newRow("comment lines are keys without =")
-        << QByteArray(";a=b\r\n[s]\r\n; note\r\nk=1\r\n") << "s" << "k" << "1";
-    QTest::newRow("bytes without a character read as ?") << QByteArray("[s]\r\na=x\x85\x40y\r\n") << "s" << "a"
+    QTest::newRow("single quotes go too") << QByteArray("[s]\r\na='y'\r\n") << "s"
+                                          << "a"
+                                          << "y";
+    QTest::newRow("unmatched quotes stay") << QByteArray("[s]\r\na=\"y'\r\n") << "s"
+                                           << "a"
+                                           << "\"y'";
+    QTest::newRow("a lone quote stays") << QByteArray("[s]\r\na=\"\r\n") << "s"
+                                        << "a"
+                                        << "\"";
+    QTest::newRow("section name runs to the last ]") << QByteArray("[a]b] x\r\nk=1\r\n") << "a]b"
+                                                     << "k"
+                                                     << "1";
+    QTest::newRow("section without ]") << QByteArray("[abc\r\nk=1\r\n") << "abc"
+                                       << "k"
+                                       << "1";
+    QTest::newRow("second byte 5D is no ]") << QByteArray("[\x83\x5d\r\nk=1\r\n") << "ゾ"
+                                            << "k"
+                                            << "1";
+    QTest::newRow("keys before any section belong to none") << QByteArray("k=1\r\n[s]\r\n") << "s"
+                                                            << "k" << d;
+    QTest::newRow("comment lines are keys without =") << QByteArray(";a=b\r\n[s]\r\n; note\r\nk=1\r\n") << "s"
+                                                      << "k"
+                                                      << "1";
+    QTest::newRow("bytes without a character read as ?") << QByteArray("[s]\r\na=x\x85\x40y\r\n") << "s"
+                                                         << "a"
                                                          << "x?y";
-    QTest::newRow("UTF-8 byte-order mark")
-        << QByteArray("\xef\xbb\xbf[name]\r\nname1=山田\r\n") << "name" << "name1" << "山田";
+    QTest::newRow("UTF-8 byte-order mark") << QByteArray("\xef\xbb\xbf[name]\r\nname1=山田\r\n") << "name"
+                                           << "name1"
+                                           << "山田";
     QTest::newRow("UTF-16LE byte-order mark")
-        << "\xff\xfe" + utf16(u"[name]\r\nname1=한글\r\n"_s, QStringConverter::Utf16LE) << "name" << "name1"
+        << "\xff\xfe" + utf16(u"[name]\r\nname1=한글\r\n"_s, QStringConverter::Utf16LE) << "name"
+        << "name1"
         << "한글";
     QTest::newRow("UTF-16BE byte-order mark")
-        << "\xfe\xff" + utf16(u"[name]\r\nname1=山田\r\n"_s, QStringConverter::Utf16BE) << "name" << "name1"
+        << "\xfe\xff" + utf16(u"[name]\r\nname1=山田\r\n"_s, QStringConverter::Utf16BE) << "name"
+        << "name1"
         << "山田";
-    QTest::newRow("missing section") << QByteArray("[t]\r\na=1\r\n") << "s" << "a" << d;
+    QTest::newRow("missing section") << QByteArray("[t]\r\na=1\r\n") << "s"
+                                     << "a" << d;
 }
 
 void TestIniFile::readsFilesAsTheDesktopWritesThem()
@@ -133,8 +172,7 @@ void TestIniFile::readsFilesAsTheDesktopWritesThem()
     QFETCH(QString, expected);
     m_folder.put(file);
     const TIniFile ini(m_folder.iniPath().toStdString());
-    QCOMPARE(QString::fromStdString(ini.ReadText(section.toStdString(), key.toStdString(), "<default>")),
-             expected);
+    QCOMPARE(QString::fromStdString(ini.ReadText(section.toStdString(), key.toStdString(), "<default>")), expected);
 }
 
 void TestIniFile::readStopsAt1023BytesWithoutSplittingACharacter_data()
@@ -183,26 +221,37 @@ void TestIniFile::writeChangesOnlyItsOwnLine_data()
     QTest::addColumn<QByteArray>("after");
 
     QTest::newRow("value replaced where it stands, key keeps its spelling")
-        << QByteArray(";top\r\n[HS_SC]\r\n  SC1 = 3 \r\nsc2=4\r\n") << "hs_sc" << "sc1" << "12"
-        << QByteArray(";top\r\n[HS_SC]\r\nSC1=12\r\nsc2=4\r\n");
+        << QByteArray(";top\r\n[HS_SC]\r\n  SC1 = 3 \r\nsc2=4\r\n") << "hs_sc"
+        << "sc1"
+        << "12" << QByteArray(";top\r\n[HS_SC]\r\nSC1=12\r\nsc2=4\r\n");
     QTest::newRow("new key after the section's last entry, before its blank lines")
-        << QByteArray("[s]\r\na=1\r\n\r\n[t]\r\nx=1\r\n") << "s" << "b" << "2"
-        << QByteArray("[s]\r\na=1\r\nb=2\r\n\r\n[t]\r\nx=1\r\n");
-    QTest::newRow("new key in an empty section") << QByteArray("[s]\r\n[t]\r\n") << "s" << "a" << "1"
-                                                 << QByteArray("[s]\r\na=1\r\n[t]\r\n");
-    QTest::newRow("new key after a last line without a break")
-        << QByteArray("[s]\r\na=1") << "s" << "b" << "2" << QByteArray("[s]\r\na=1\r\nb=2\r\n");
-    QTest::newRow("new section at the end") << QByteArray("[t]\r\nx=1") << "s" << "a" << "1"
-                                            << QByteArray("[t]\r\nx=1\r\n[s]\r\na=1\r\n");
-    QTest::newRow("key without = gets its value") << QByteArray("[s]\r\na\r\n") << "s" << "a" << "1"
-                                                  << QByteArray("[s]\r\na=1\r\n");
+        << QByteArray("[s]\r\na=1\r\n\r\n[t]\r\nx=1\r\n") << "s"
+        << "b"
+        << "2" << QByteArray("[s]\r\na=1\r\nb=2\r\n\r\n[t]\r\nx=1\r\n");
+    QTest::newRow("new key in an empty section") << QByteArray("[s]\r\n[t]\r\n") << "s"
+                                                 << "a"
+                                                 << "1" << QByteArray("[s]\r\na=1\r\n[t]\r\n");
+    QTest::newRow("new key after a last line without a break") << QByteArray("[s]\r\na=1") << "s"
+                                                               << "b"
+                                                               << "2" << QByteArray("[s]\r\na=1\r\nb=2\r\n");
+    QTest::newRow("new section at the end") << QByteArray("[t]\r\nx=1") << "s"
+                                            << "a"
+                                            << "1" << QByteArray("[t]\r\nx=1\r\n[s]\r\na=1\r\n");
+    QTest::newRow("key without = gets its value") << QByteArray("[s]\r\na\r\n") << "s"
+                                                  << "a"
+                                                  << "1" << QByteArray("[s]\r\na=1\r\n");
     QTest::newRow("only the first of duplicate sections changes")
-        << QByteArray("[s]\r\na=1\r\n[s]\r\nb=2\r\n") << "s" << "b" << "3"
-        << QByteArray("[s]\r\na=1\r\nb=3\r\n[s]\r\nb=2\r\n");
-    QTest::newRow("LF lines of others stay LF") << QByteArray("[s]\n;c\na=1\nz\n") << "s" << "a" << "2"
-                                                << QByteArray("[s]\n;c\na=2\nz\n");
+        << QByteArray("[s]\r\na=1\r\n[s]\r\nb=2\r\n") << "s"
+        << "b"
+        << "3" << QByteArray("[s]\r\na=1\r\nb=3\r\n[s]\r\nb=2\r\n");
+    QTest::newRow("LF lines of others stay LF") << QByteArray("[s]\n;c\na=1\nz\n") << "s"
+                                                << "a"
+                                                << "2" << QByteArray("[s]\n;c\na=2\nz\n");
     QTest::newRow("Shift-JIS lines and other programs' keys stay")
-        << "[name]\r\nname1=" + Yamada + "\r\nother=" + Taro + "\r\n" << "name" << "name1" << "太郎"
+        << "[name]\r\nname1=" + Yamada + "\r\nother=" + Taro + "\r\n"
+        << "name"
+        << "name1"
+        << "太郎"
         << "[name]\r\nname1=" + Taro + "\r\nother=" + Taro + "\r\n";
 }
 
@@ -216,7 +265,7 @@ void TestIniFile::writeChangesOnlyItsOwnLine()
     m_folder.put(before);
     TIniFile(m_folder.iniPath().toStdString()).WriteText(section.toStdString(), key.toStdString(), value.toStdString());
     QCOMPARE(m_folder.contents(), after);
-    QCOMPARE(leftovers(), QStringList{QStringLiteral("Zorvat.ini")});
+    QCOMPARE(leftovers(), QStringList { QStringLiteral("Zorvat.ini") });
 }
 
 void TestIniFile::firstWriteCreatesCodePage932WithCrLfAndNoByteOrderMark()
@@ -277,13 +326,27 @@ void TestIniFile::writeRefusesWhatTheFileCannotHoldAndLeavesItAlone_data()
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
-    QTest::newRow("line break in a value") << "name" << "name1" << "a\r\nsc1=99";
-    QTest::newRow("character without a code page 932 form") << "name" << "name1" << "한";
-    QTest::newRow("character code page 932 would give back changed") << "name" << "name1" << "¥";
-    QTest::newRow("= in a key") << "name" << "a=b" << "1";
-    QTest::newRow("key that would read as a section") << "name" << "[x" << "1";
-    QTest::newRow("blank at the end of a key") << "name" << "k " << "1";
-    QTest::newRow("line break in a section") << "a\nb" << "k" << "1";
+    QTest::newRow("line break in a value") << "name"
+                                           << "name1"
+                                           << "a\r\nsc1=99";
+    QTest::newRow("character without a code page 932 form") << "name"
+                                                            << "name1"
+                                                            << "한";
+    QTest::newRow("character code page 932 would give back changed") << "name"
+                                                                     << "name1"
+                                                                     << "¥";
+    QTest::newRow("= in a key") << "name"
+                                << "a=b"
+                                << "1";
+    QTest::newRow("key that would read as a section") << "name"
+                                                      << "[x"
+                                                      << "1";
+    QTest::newRow("blank at the end of a key") << "name"
+                                               << "k "
+                                               << "1";
+    QTest::newRow("line break in a section") << "a\nb"
+                                             << "k"
+                                             << "1";
 }
 
 void TestIniFile::writeRefusesWhatTheFileCannotHoldAndLeavesItAlone()
@@ -321,7 +384,7 @@ void TestIniFile::readOnlyFileGivesTheErrorAndStaysIntact()
     TIniFile ini(m_folder.iniPath().toStdString());
     QVERIFY_THROWS_EXCEPTION(Error, ini.WriteInt("pass", "tp", 4));
     QCOMPARE(m_folder.contents(), before);
-    QCOMPARE(leftovers(), QStringList{QStringLiteral("Zorvat.ini")});
+    QCOMPARE(leftovers(), QStringList { QStringLiteral("Zorvat.ini") });
     QVERIFY(QFile::setPermissions(m_folder.iniPath(), QFile::ReadOwner | QFile::WriteOwner));
 }
 
@@ -349,7 +412,7 @@ void TestIniFile::fullDiskLeavesTheOldFileWhole()
     // A file-size limit makes every write past it fail as a full disk would.
     const QByteArray before = "[name]\r\nname1=" + QByteArray(100, 'x') + "\r\n";
     m_folder.put(before);
-    rlimit saved{};
+    rlimit saved {};
     QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit tight = saved;
@@ -365,7 +428,7 @@ void TestIniFile::fullDiskLeavesTheOldFileWhole()
     std::signal(SIGXFSZ, oldHandler);
     QVERIFY(failed);
     QCOMPARE(m_folder.contents(), before);
-    QCOMPARE(leftovers(), QStringList{QStringLiteral("Zorvat.ini")});
+    QCOMPARE(leftovers(), QStringList { QStringLiteral("Zorvat.ini") });
 }
 
 void TestIniFile::writeKeepsPermissionsAndFollowsALink()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fonts.h"
 #include "name_prompt_dialog.h"
 
@@ -71,7 +72,8 @@ void TestNamePrompt::boxIsLaidOutInDialogUnitsOfItsFontInAFixedFrame()
     const QFont f = box.font();
     QCOMPARE(f, gameFont(12));
     const QFontMetrics m(f);
-    const int average = m.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52;
+    const int average
+        = m.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52;
     const auto x = [&](int u) { return qRound(u * average / 4.0); };
     const auto y = [&](int u) { return qRound(u * m.height() / 8.0); };
 
@@ -93,21 +95,22 @@ void TestNamePrompt::boxIsCentredOnTheScreen()
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
     const QPoint offset = box.frameGeometry().center() - box.screen()->geometry().center();
-    QVERIFY2(offset.manhattanLength() <= 2, qPrintable(QStringLiteral("off by %1, %2").arg(offset.x()).arg(offset.y())));
+    QVERIFY2(
+        offset.manhattanLength() <= 2, qPrintable(QStringLiteral("off by %1, %2").arg(offset.x()).arg(offset.y())));
 }
 
 void TestNamePrompt::okOrEnterGivesTheNameAsTyped()
 {
     QCOMPARE(answerWith([](NameInputBox& box) {
-                 QTest::keyClicks(box.field(), QStringLiteral(" Bob "));
-                 QTest::keyClick(box.field(), Qt::Key_Return);
-             }),
-             QStringLiteral(" Bob "));
+        QTest::keyClicks(box.field(), QStringLiteral(" Bob "));
+        QTest::keyClick(box.field(), Qt::Key_Return);
+    }),
+        QStringLiteral(" Bob "));
     QCOMPARE(answerWith([](NameInputBox& box) {
-                 box.field()->insert(QStringLiteral("山田"));
-                 box.okButton()->click();
-             }),
-             QStringLiteral("山田"));
+        box.field()->insert(QStringLiteral("山田"));
+        box.okButton()->click();
+    }),
+        QStringLiteral("山田"));
     QCOMPARE(answerWith([](NameInputBox& box) { QTest::keyClick(box.field(), Qt::Key_Enter); }), QString());
 }
 
@@ -123,15 +126,15 @@ void TestNamePrompt::cancelEscOrCloseBoxGiveTheEmptyName()
 {
     QFETCH(int, how);
     QCOMPARE(answerWith([how](NameInputBox& box) {
-                 box.field()->insert(QStringLiteral("typed"));
-                 if (how == 0)
-                     box.cancelButton()->click();
-                 else if (how == 1)
-                     QTest::keyClick(box.field(), Qt::Key_Escape);
-                 else
-                     box.close();
-             }),
-             QString());
+        box.field()->insert(QStringLiteral("typed"));
+        if (how == 0)
+            box.cancelButton()->click();
+        else if (how == 1)
+            QTest::keyClick(box.field(), Qt::Key_Escape);
+        else
+            box.close();
+    }),
+        QString());
 }
 
 void TestNamePrompt::fieldKeepsOnlyWhatTheSettingsFileHolds_data()
@@ -143,16 +146,20 @@ void TestNamePrompt::fieldKeepsOnlyWhatTheSettingsFileHolds_data()
     QTest::addColumn<int>("cursorAfter");
 
     const QString a254(254, 'a');
-    QTest::newRow("Japanese and full-width text") << "" << 0 << "山田　ﾀﾛｳ" << "山田　ﾀﾛｳ" << 6;
-    QTest::newRow("line breaks and tabs refused") << "ab" << 1 << "x\r\ny\tz" << "axyzb" << 4;
-    QTest::newRow("characters code page 932 lacks refused") << "" << 0 << "a한🎲é b" << "a b" << 3;
-    QTest::newRow("wave dash shown as the file keeps it") << "" << 0 << "〜" << "～" << 1;
+    QTest::newRow("Japanese and full-width text") << "" << 0 << "山田　ﾀﾛｳ"
+                                                  << "山田　ﾀﾛｳ" << 6;
+    QTest::newRow("line breaks and tabs refused") << "ab" << 1 << "x\r\ny\tz"
+                                                  << "axyzb" << 4;
+    QTest::newRow("characters code page 932 lacks refused") << "" << 0 << "a한🎲é b"
+                                                            << "a b" << 3;
+    QTest::newRow("wave dash shown as the file keeps it") << "" << 0 << "〜"
+                                                          << "～" << 1;
     QTest::newRow("255 single bytes fit") << a254 << 254 << "b" << a254 + "b" << 255;
     QTest::newRow("a double byte past 255 is refused") << a254 << 254 << "あ" << a254 << 254;
     QTest::newRow("a long paste is cut at its end")
         << "xy" << 1 << QString(300, 'z') << "x" + QString(253, 'z') + "y" << 254;
-    QTest::newRow("double bytes count two") << "" << 0 << QString(QStringLiteral("あ")).repeated(130)
-                                            << QString(QStringLiteral("あ")).repeated(127) << 127;
+    QTest::newRow("double bytes count two")
+        << "" << 0 << QString(QStringLiteral("あ")).repeated(130) << QString(QStringLiteral("あ")).repeated(127) << 127;
 }
 
 void TestNamePrompt::fieldKeepsOnlyWhatTheSettingsFileHolds()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "backdrop.h"
 #include "main_window.h"
 #include "paint_box.h"

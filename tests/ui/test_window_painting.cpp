@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "../game/fakes.h"
 #include "backdrop.h"
 #include "bevel_panel.h"
