@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "rank_page.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -29,10 +31,6 @@ int ShellOpen(const QString& file, const QString& parameters, const QString& fol
 /** Replaces the desktop opener (tests observe it); an empty one restores the real one. */
 void setOpener(Opener opener);
 
-/** The check code the ranking server expects for `Score`, wrapping like 32-bit signed arithmetic. */
-std::int32_t CheckCode(std::int32_t Score);
-/** The bytes of the ranking page (code page 932, CR LF lines) with its form posting to `url`. */
-std::string rankPageBytes(std::int32_t Score, std::int32_t PlayCount, std::string_view url);
 /** The error text for a failed write of the page, chosen from the system's error number. */
 std::string writeErrorText(int errnoValue);
 
