@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "entry_rules.h"
+
+#include "rank_page.h"
+#include "refusal.h"
+#include "text_codec.h"
+
+#include <limits>
+
+namespace zorvat::rank {
+
+namespace {
+
+const std::string& field(const FormFields& fields, const char* name)
+{
+    const auto it = fields.find(name);
+    if (it == fields.end())
+        throw Refusal(400, std::string("送信内容が足りません（") + name + "）");
+    return it->second;
+}
+
+// Decimal digits only, as the game writes them: no sign, no blanks, at most a 32-bit signed value.
+std::int32_t count(const std::string& text, const char* refusal)
+{
+    if (text.empty())
+        throw Refusal(400, refusal);
+    std::int64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            throw Refusal(400, refusal);
+        value = value * 10 + (c - '0');
+        if (value > std::numeric_limits<std::int32_t>::max())
+            throw Refusal(400, refusal);
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+bool isControl(std::uint32_t cp)
+{
+    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F);
+}
+
+bool isBlank(std::uint32_t cp)
+{
+    return cp == ' ' || cp == 0x3000; // the ideographic space of Japanese input
+}
+
+// The text without blanks at either end, checked for control characters and its length in characters.
+std::string playerText(const std::string& text, std::size_t maxLength, const char* what)
+{
+    struct Char {
+        std::size_t at, length;
+        std::uint32_t cp;
+    };
+    std::vector<Char> chars;
+    for (std::size_t i = 0; i < text.size();) {
+        std::uint32_t cp = 0;
+        const std::size_t n = decodeUtf8Char(text, i, cp);
+        if (n == 0 || isControl(cp))
+            throw Refusal(400, std::string(what) + "に使えない文字が含まれています");
+        chars.push_back({ i, n, cp });
+        i += n;
+    }
+    std::size_t first = 0;
+    std::size_t last = chars.size();
+    while (first < last && isBlank(chars[first].cp))
+        ++first;
+    while (last > first && isBlank(chars[last - 1].cp))
+        --last;
+    if (last - first > maxLength)
+        throw Refusal(400, std::string(what) + "は" + std::to_string(maxLength) + "文字以内で入力してください");
+    if (first == last)
+        return {};
+    return text.substr(chars[first].at, chars[last - 1].at + chars[last - 1].length - chars[first].at);
+}
+
+} // namespace
+
+Submission submissionFrom(const FormFields& fields)
+{
+    Submission entry;
+    entry.score = count(field(fields, "sc"), "スコアが正しくありません");
+    entry.play = count(field(fields, "play"), "プレイ回数が正しくありません");
+    if (field(fields, "pass") != std::to_string(InternetRank::CheckCode(entry.score)))
+        throw Refusal(400, "チェックコードがスコアと一致しません");
+    entry.name = playerText(field(fields, "name"), MaxNameLength, "名前");
+    if (entry.name.empty())
+        throw Refusal(400, "名前を入力してください");
+    entry.comment = playerText(field(fields, "com"), MaxCommentLength, "一言");
+    return entry;
+}
+
+} // namespace zorvat::rank

@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// zorvat-rank: the ranking server that the game's ranking page posts to.
+#include "error.h"
+#include "postgres_store.h"
+#include "rank_server.h"
+#include "server_options.h"
+#include "sqlite_store.h"
+
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <pthread.h>
+#include <thread>
+
+using namespace zorvat;
+using namespace zorvat::rank;
+
+int main(int argc, char** argv)
+{
+    ServerOptions options;
+    try {
+        options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const Error& e) {
+        std::fprintf(stderr, "zorvat-rank: %s\n\n%s", e.what(), usageText().c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(usageText().c_str(), stdout);
+        return 0;
+    }
+
+    // Every thread started from here on leaves the stop signals to the one thread that waits for them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    try {
+        std::unique_ptr<EntryStore> store;
+        if (options.postgres.empty())
+            store = std::make_unique<SqliteStore>(options.sqlitePath);
+        else
+            store = std::make_unique<PostgresStore>(options.postgres);
+        RankServer server(*store, options, stderr);
+        server.bind();
+        std::thread stopper([&] {
+            int signal = 0;
+            sigwait(&stopSignals, &signal);
+            server.stop();
+        });
+        server.run();
+        // The server may also end by itself; the waiting thread then gets a signal of its own.
+        pthread_kill(stopper.native_handle(), SIGTERM);
+        stopper.join();
+        std::fputs("zorvat-rank stopped\n", stderr);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "zorvat-rank: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

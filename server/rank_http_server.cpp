@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "rank_http_server.h"
+
+#include "deadline_stream.h"
+#include "worker_pool.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace zorvat::rank {
+
+RankHttpServer::RankHttpServer(const ConnectionLimits& limits, const RequestLog& log)
+    : m_limits(limits)
+    , m_log(log)
+{
+    new_task_queue = [limits] { return new WorkerPool(limits.maxConnections, limits.maxConnections); };
+}
+
+bool RankHttpServer::admit(const std::string& address)
+{
+    const std::lock_guard lock(m_mutex);
+    std::size_t& count = m_perAddress[address];
+    if (count >= m_limits.maxPerAddress)
+        return false;
+    ++count;
+    return true;
+}
+
+void RankHttpServer::leave(const std::string& address)
+{
+    const std::lock_guard lock(m_mutex);
+    const auto it = m_perAddress.find(address);
+    if (--it->second == 0)
+        m_perAddress.erase(it);
+}
+
+void RankHttpServer::turnAway(socket_t sock, const std::string& address)
+{
+    RequestLog::requestStarted();
+    static const char answer[] = "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nRetry-After: 5\r\n"
+                                 "Connection: close\r\n\r\n";
+    // Never waits: this may run on the accepting thread.
+    [[maybe_unused]] const ssize_t sent = send(sock, answer, sizeof answer - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+    m_log.request(address, "-", "-", 503);
+}
+
+bool RankHttpServer::process_and_close_socket(socket_t sock)
+{
+    const std::string address = peerAddress(sock);
+    const bool admitted = !WorkerPool::overloaded() && admit(address);
+    if (!admitted) {
+        turnAway(sock, address);
+    } else {
+        DeadlineStream stream(sock, m_limits);
+        const auto stopping = [this] { return svr_sock_ == INVALID_SOCKET; };
+        for (std::size_t left = m_limits.maxRequestsPerConnection; left > 0; --left) {
+            if (!stream.awaitRequest(stopping))
+                break;
+            stream.beginRequest();
+            RequestLog::requestStarted();
+            bool closed = false;
+            if (!process_request(stream, left == 1 || stopping(), closed, nullptr) || closed)
+                break;
+        }
+        leave(address);
+    }
+    shutdown(sock, SHUT_RDWR);
+    close(sock);
+    return admitted;
+}
+
+} // namespace zorvat::rank

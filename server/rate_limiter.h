@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+namespace zorvat::rank {
+
+// Accepted posts per minute per client address. A post takes a place before it is stored and
+// gives it back when it is not stored after all, so concurrent posts cannot slip past the limit.
+class RateLimiter {
+public:
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+    /** `perMinute` 0 turns the limit off; `clock` tells the time (the steady clock when empty). */
+    explicit RateLimiter(std::size_t perMinute, Clock clock = {});
+
+    /** Takes a place for `address`; false when its posts of the last minute already reach the limit. */
+    bool acquire(const std::string& address);
+    /** Gives back the place of a post that was not stored. */
+    void release(const std::string& address);
+    /** The addresses followed at the moment (those with a post in the last minute, give or take). */
+    std::size_t addressCount() const;
+
+private:
+    void forgetIdle(std::chrono::steady_clock::time_point now);
+
+    std::size_t m_perMinute;
+    Clock m_clock;
+    mutable std::mutex m_mutex;
+    std::unordered_map<std::string, std::deque<std::chrono::steady_clock::time_point>> m_posts;
+    std::chrono::steady_clock::time_point m_nextSweep {};
+};
+
+} // namespace zorvat::rank

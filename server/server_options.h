@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "connection_limits.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace zorvat::rank {
+
+struct ServerOptions {
+    std::string host = "127.0.0.1";
+    int port = 8080; // 0: any free port, told in the log
+    std::string sqlitePath = "zorvat-rank.sqlite";
+    std::string postgres; // a libpq connection string; the SQLite file is used when empty
+    std::string base = "/zorvat";
+    std::size_t rateLimit = 10; // accepted posts per minute per client address; 0: no limit
+    bool trustForwarded = false;
+    ConnectionLimits limits;
+    bool help = false;
+};
+
+/** The options of the command line (without the program name); throws Error with the reason. */
+ServerOptions parseOptions(const std::vector<std::string>& args);
+
+/** The help text of the command line. */
+std::string usageText();
+
+} // namespace zorvat::rank
