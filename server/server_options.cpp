@@ -76,7 +76,6 @@ ServerOptions parseOptions(const std::vector<std::string>& args)
         throw Error("--db and --postgres exclude each other");
     if (options.postgres.empty() && options.sqlitePath.empty())
         throw Error("--db needs a file name");
-    options.base = normalizedBase(options.base);
     return options;
 }
 
