@@ -87,8 +87,8 @@ void TestRankForms::decoderUndoesTheBrowsersEncoding_data()
     QTest::newRow("shift-jis by default") << QByteArray("name=%8ER%93c%91%BE%98Y") << false << "山田太郎";
     QTest::newRow("lower-case escapes") << QByteArray("name=%8eR%93c") << false << "山田";
     QTest::newRow("utf-8 when said") << QByteArray("name=%E5%B1%B1%E7%94%B0") << true << "山田";
-    QTest::newRow("reference for a character shift-jis lacks") << QByteArray("name=a%26%23128512%3B") << false
-                                                             << QString::fromUtf8("a\xF0\x9F\x98\x80");
+    QTest::newRow("reference for a character shift-jis lacks")
+        << QByteArray("name=a%26%23128512%3B") << false << QString::fromUtf8("a\xF0\x9F\x98\x80");
     QTest::newRow("reference for plain ascii stays text") << QByteArray("name=%26%2365%3B") << false << "&#65;";
     QTest::newRow("references are not undone in utf-8") << QByteArray("name=%26%2312354%3B") << true << "&#12354;";
     QTest::newRow("empty pairs skipped") << QByteArray("&&name=x&") << false << "x";
@@ -125,8 +125,8 @@ void TestRankForms::decoderRefusesBrokenBodies()
 {
     QFETCH(QByteArray, body);
     QFETCH(bool, utf8);
-    QCOMPARE(refusalStatus([&] { decodeForm(body.toStdString(), utf8 ? FormCharset::Utf8 : FormCharset::Cp932); }),
-        400);
+    QCOMPARE(
+        refusalStatus([&] { decodeForm(body.toStdString(), utf8 ? FormCharset::Utf8 : FormCharset::Cp932); }), 400);
 }
 
 void TestRankForms::contentTypeChoosesTheCharacterSet_data()
@@ -138,7 +138,8 @@ void TestRankForms::contentTypeChoosesTheCharacterSet_data()
     QTest::newRow("utf-8") << "application/x-www-form-urlencoded; charset=UTF-8" << int(FormCharset::Utf8);
     QTest::newRow("quoted utf8") << "Application/X-WWW-Form-Urlencoded;charset=\"utf8\"" << int(FormCharset::Utf8);
     QTest::newRow("shift_jis") << "application/x-www-form-urlencoded; charset=Shift_JIS" << int(FormCharset::Cp932);
-    QTest::newRow("other parameter") << "application/x-www-form-urlencoded; x=1; charset=utf-8" << int(FormCharset::Utf8);
+    QTest::newRow("other parameter") << "application/x-www-form-urlencoded; x=1; charset=utf-8"
+                                     << int(FormCharset::Utf8);
     QTest::newRow("none") << "" << -1;
     QTest::newRow("multipart") << "multipart/form-data; boundary=x" << -1;
     QTest::newRow("json") << "application/json" << -1;
@@ -192,17 +193,24 @@ void TestRankForms::everyRuleRefusesItsBadField_data()
         for (const char* bad : { "", "-1", "abc", "2147483648", "99999999999999999999", " 12", "1.5", "+3", "0x10" })
             QTest::addRow("%s '%s'", number, bad) << number << bad;
     }
-    QTest::newRow("pass empty") << "pass" << "";
-    QTest::newRow("pass with blank") << "pass" << QString::fromStdString(std::to_string(InternetRank::CheckCode(12)) + " ");
-    QTest::newRow("name empty") << "name" << "";
+    QTest::newRow("pass empty") << "pass"
+                                << "";
+    QTest::newRow("pass with blank") << "pass"
+                                     << QString::fromStdString(std::to_string(InternetRank::CheckCode(12)) + " ");
+    QTest::newRow("name empty") << "name"
+                                << "";
     QTest::newRow("name only blanks") << "name" << QString::fromUtf8("  　 ");
     QTest::newRow("name 21 characters") << "name" << QString(21, QChar(0x5C71));
-    QTest::newRow("name with tab") << "name" << "a\tb";
-    QTest::newRow("name with newline") << "name" << "a\nb";
-    QTest::newRow("name with delete") << "name" << "a\x7f";
+    QTest::newRow("name with tab") << "name"
+                                   << "a\tb";
+    QTest::newRow("name with newline") << "name"
+                                       << "a\nb";
+    QTest::newRow("name with delete") << "name"
+                                      << "a\x7f";
     QTest::newRow("name with C1 control") << "name" << QString("a") + QChar(0x85);
     QTest::newRow("comment 61 characters") << "com" << QString(61, QChar('x'));
-    QTest::newRow("comment with carriage return") << "com" << "a\rb";
+    QTest::newRow("comment with carriage return") << "com"
+                                                  << "a\rb";
 }
 
 void TestRankForms::everyRuleRefusesItsBadField()
@@ -241,8 +249,8 @@ void TestRankForms::playerTextIsEscapedOnEveryPage()
     ranking.total = 1;
     ranking.entries.push_back({ 7, 1, 5, 2, hostile, hostile, 0 });
     Submission entry { 5, 2, hostile, hostile };
-    for (const std::string& page : { rankingPage(ranking, 7), registeredPage({ 7, 1, 1 }, entry, "/zorvat"),
-             refusedPage(hostile, "/zorvat") }) {
+    for (const std::string& page :
+        { rankingPage(ranking, 7), registeredPage({ 7, 1, 1 }, entry, "/zorvat"), refusedPage(hostile, "/zorvat") }) {
         QVERIFY(page.find("<script") == std::string::npos);
         QVERIFY(page.find("<img") == std::string::npos);
         QVERIFY(page.find("&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt;&amp;&#39;") != std::string::npos);
