@@ -4,6 +4,8 @@
 #include "deadline_stream.h"
 #include "worker_pool.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -14,6 +16,13 @@ RankHttpServer::RankHttpServer(const ConnectionLimits& limits, const RequestLog&
     , m_log(log)
 {
     new_task_queue = [limits] { return new WorkerPool(limits.maxConnections, limits.maxConnections); };
+}
+
+void RankHttpServer::widenBacklog()
+{
+    // The library listens with a backlog of 5: a burst of new connections would overflow it and
+    // wait a second for the client to try again.
+    ::listen(svr_sock_, SOMAXCONN);
 }
 
 bool RankHttpServer::admit(const std::string& address)
@@ -51,6 +60,9 @@ bool RankHttpServer::process_and_close_socket(socket_t sock)
     if (!admitted) {
         turnAway(sock, address);
     } else {
+        // Answers go out in several writes; waiting to fill packets would delay each by a round trip.
+        const int on = 1;
+        setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         DeadlineStream stream(sock, m_limits);
         const auto stopping = [this] { return svr_sock_ == INVALID_SOCKET; };
         for (std::size_t left = m_limits.maxRequestsPerConnection; left > 0; --left) {

@@ -19,6 +19,9 @@ class RankHttpServer : public httplib::Server {
 public:
     RankHttpServer(const ConnectionLimits& limits, const RequestLog& log);
 
+    /** Lets the bound socket queue as many new connections as the system allows. */
+    void widenBacklog();
+
 private:
     bool process_and_close_socket(socket_t sock) override;
     bool admit(const std::string& address);

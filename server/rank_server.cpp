@@ -27,6 +27,7 @@ int RankServer::bind()
         port = -1;
     if (port <= 0)
         throw Error("cannot listen on " + where);
+    m_http.widenBacklog();
     m_log.note("zorvat-rank listening on " + m_options.host + ":" + std::to_string(port) + m_options.base + "/");
     return port;
 }
