@@ -11,11 +11,27 @@
 
 namespace zorvat::rank {
 
+// Runs each new connection's job at once on the accepting thread, where process_and_close_socket
+// admits it and hands it to the workers; at the end it lets the workers finish.
+class RankHttpServer::AcceptingQueue : public httplib::TaskQueue {
+public:
+    explicit AcceptingQueue(WorkerPool& workers)
+        : m_workers(workers)
+    {
+    }
+    void enqueue(std::function<void()> job) override { job(); }
+    void shutdown() override { m_workers.shutdown(); }
+
+private:
+    WorkerPool& m_workers;
+};
+
 RankHttpServer::RankHttpServer(const ConnectionLimits& limits, const RequestLog& log)
     : m_limits(limits)
     , m_log(log)
+    , m_workers(limits.maxConnections, limits.maxConnections)
 {
-    new_task_queue = [limits] { return new WorkerPool(limits.maxConnections, limits.maxConnections); };
+    new_task_queue = [this] { return new AcceptingQueue(m_workers); };
 }
 
 void RankHttpServer::widenBacklog()
@@ -48,7 +64,7 @@ void RankHttpServer::turnAway(socket_t sock, const std::string& address)
     RequestLog::requestStarted();
     static const char answer[] = "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nRetry-After: 5\r\n"
                                  "Connection: close\r\n\r\n";
-    // Never waits: this may run on the accepting thread.
+    // Never waits: this runs on the accepting thread.
     [[maybe_unused]] const ssize_t sent = send(sock, answer, sizeof answer - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
     m_log.request(address, "-", "-", 503);
 }
@@ -56,29 +72,36 @@ void RankHttpServer::turnAway(socket_t sock, const std::string& address)
 bool RankHttpServer::process_and_close_socket(socket_t sock)
 {
     const std::string address = peerAddress(sock);
-    const bool admitted = !WorkerPool::overloaded() && admit(address);
-    if (!admitted) {
-        turnAway(sock, address);
-    } else {
-        // Answers go out in several writes; waiting to fill packets would delay each by a round trip.
-        const int on = 1;
-        setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        DeadlineStream stream(sock, m_limits);
-        const auto stopping = [this] { return svr_sock_ == INVALID_SOCKET; };
-        for (std::size_t left = m_limits.maxRequestsPerConnection; left > 0; --left) {
-            if (!stream.awaitRequest(stopping))
-                break;
-            stream.beginRequest();
-            RequestLog::requestStarted();
-            bool closed = false;
-            if (!process_request(stream, left == 1 || stopping(), closed, nullptr) || closed)
-                break;
-        }
+    if (admit(address)) {
+        if (m_workers.tryRun([this, sock, address] { serve(sock, address); }))
+            return true;
         leave(address);
     }
+    turnAway(sock, address);
     shutdown(sock, SHUT_RDWR);
     close(sock);
-    return admitted;
+    return false;
+}
+
+void RankHttpServer::serve(socket_t sock, const std::string& address)
+{
+    // Answers go out in several writes; waiting to fill packets would delay each by a round trip.
+    const int on = 1;
+    setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    DeadlineStream stream(sock, m_limits);
+    const auto stopping = [this] { return svr_sock_ == INVALID_SOCKET; };
+    for (std::size_t left = m_limits.maxRequestsPerConnection; left > 0; --left) {
+        if (!stream.awaitRequest(stopping))
+            break;
+        stream.beginRequest();
+        RequestLog::requestStarted();
+        bool closed = false;
+        if (!process_request(stream, left == 1 || stopping(), closed, nullptr) || closed)
+            break;
+    }
+    leave(address);
+    shutdown(sock, SHUT_RDWR);
+    close(sock);
 }
 
 } // namespace zorvat::rank

@@ -3,6 +3,7 @@
 
 #include "connection_limits.h"
 #include "request_log.h"
+#include "worker_pool.h"
 
 #include <httplib.h>
 
@@ -14,7 +15,8 @@ namespace zorvat::rank {
 
 // The HTTP server with the ranking's limits on its connections: a bounded number served at once,
 // a share of them per client address, a waiting line of bounded length, and deadlines on every
-// request. Connections past a limit get a short 503 and are closed.
+// request. The accepting thread admits each new connection itself, so that one past a limit gets
+// a short 503 and is closed at once, however busy the workers are.
 class RankHttpServer : public httplib::Server {
 public:
     RankHttpServer(const ConnectionLimits& limits, const RequestLog& log);
@@ -23,7 +25,10 @@ public:
     void widenBacklog();
 
 private:
+    class AcceptingQueue;
+
     bool process_and_close_socket(socket_t sock) override;
+    void serve(socket_t sock, const std::string& address);
     bool admit(const std::string& address);
     void leave(const std::string& address);
     void turnAway(socket_t sock, const std::string& address);
@@ -32,6 +37,7 @@ private:
     const RequestLog& m_log;
     std::mutex m_mutex;
     std::map<std::string, std::size_t> m_perAddress;
+    WorkerPool m_workers;
 };
 
 } // namespace zorvat::rank

@@ -3,12 +3,6 @@
 
 namespace zorvat::rank {
 
-namespace {
-
-thread_local bool t_overloaded = false;
-
-} // namespace
-
 WorkerPool::WorkerPool(std::size_t threads, std::size_t maxWaiting)
     : m_maxWaiting(maxWaiting)
 {
@@ -21,19 +15,16 @@ WorkerPool::~WorkerPool()
     shutdown();
 }
 
-void WorkerPool::enqueue(std::function<void()> job)
+bool WorkerPool::tryRun(std::function<void()> job)
 {
     {
         const std::lock_guard lock(m_mutex);
-        if (m_waiting.size() < m_maxWaiting + m_idle) {
-            m_waiting.push_back(std::move(job));
-            m_wake.notify_one();
-            return;
-        }
+        if (m_stopping || m_waiting.size() >= m_maxWaiting + m_idle)
+            return false;
+        m_waiting.push_back(std::move(job));
     }
-    t_overloaded = true;
-    job();
-    t_overloaded = false;
+    m_wake.notify_one();
+    return true;
 }
 
 void WorkerPool::shutdown()
@@ -47,11 +38,6 @@ void WorkerPool::shutdown()
         if (thread.joinable())
             thread.join();
     }
-}
-
-bool WorkerPool::overloaded()
-{
-    return t_overloaded;
 }
 
 void WorkerPool::work()

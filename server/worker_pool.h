@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <httplib.h>
-
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -13,20 +11,18 @@
 
 namespace zorvat::rank {
 
-// The threads that serve connections, with a bounded waiting line. A connection that finds the line
-// full is still handed to its job, at once and on the accepting thread, with overloaded() true, so
-// that the job can turn it away quickly instead of leaving it open and unanswered.
-class WorkerPool : public httplib::TaskQueue {
+// The threads that serve connections, with a waiting line of bounded length.
+class WorkerPool {
 public:
     WorkerPool(std::size_t threads, std::size_t maxWaiting);
-    ~WorkerPool() override;
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+    ~WorkerPool();
 
-    void enqueue(std::function<void()> job) override;
-    /** Lets the waiting jobs run, then ends the threads. */
-    void shutdown() override;
-
-    /** True inside a job that runs because the pool was full. */
-    static bool overloaded();
+    /** Queues `job`; false (and `job` dropped) when every thread is busy and the line is full. */
+    bool tryRun(std::function<void()> job);
+    /** Lets the queued jobs run, then ends the threads. */
+    void shutdown();
 
 private:
     void work();

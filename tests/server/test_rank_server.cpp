@@ -142,8 +142,8 @@ void TestRankServer::acceptedPostIsStoredAndAnsweredWithItsRank()
 void TestRankServer::utf8PostsAreReadAsUtf8()
 {
     RunningServer& server = start();
-    const std::string body = "sc=5&play=0&pass=" + std::to_string(InternetRank::CheckCode(5)) + "&name=" + escaped("花子")
-        + "&com=";
+    const std::string body
+        = "sc=5&play=0&pass=" + std::to_string(InternetRank::CheckCode(5)) + "&name=" + escaped("花子") + "&com=";
     QCOMPARE(server.client().Post("/zorvat/rank.cgi", body, "application/x-www-form-urlencoded; charset=UTF-8")->status,
         200);
     QCOMPARE(m_store->top(1).entries.at(0).name, std::string("花子"));
@@ -157,7 +157,8 @@ void TestRankServer::refusedPostsStoreNothingAndSayWhy_data()
     QTest::addColumn<QString>("reason");
 
     const std::string pass12 = std::to_string(InternetRank::CheckCode(12));
-    QTest::newRow("forged pass") << QByteArray("sc=9999&play=1&pass=" + QByteArray::fromStdString(pass12) + "&name=x&com=")
+    QTest::newRow("forged pass") << QByteArray(
+        "sc=9999&play=1&pass=" + QByteArray::fromStdString(pass12) + "&name=x&com=")
                                  << QByteArray(FormType) << 400 << "チェックコード";
     QTest::newRow("negative score") << QByteArray("sc=-12&play=1&pass=-437&name=x&com=") << QByteArray(FormType) << 400
                                     << "スコア";
@@ -189,7 +190,8 @@ void TestRankServer::hostileNamesAreEscapedOnTheRankingPage()
 {
     RunningServer& server = start();
     auto client = server.client();
-    QCOMPARE(client.Post("/zorvat/rank.cgi", gamePost(1, "<script>x</script>", "\"><img src=x onerror=y>"), FormType)->status,
+    QCOMPARE(client.Post("/zorvat/rank.cgi", gamePost(1, "<script>x</script>", "\"><img src=x onerror=y>"), FormType)
+                 ->status,
         200);
     const std::string page = client.Get("/zorvat/")->body;
     QVERIFY(page.find("<script>") == std::string::npos);
@@ -210,7 +212,8 @@ void TestRankServer::rankingJsonHonoursItsLimit()
         if (res->status != 200)
             return -res->status;
         int n = 0;
-        for (std::size_t at = res->body.find("\"rank\":"); at != std::string::npos; at = res->body.find("\"rank\":", at + 1))
+        for (std::size_t at = res->body.find("\"rank\":"); at != std::string::npos;
+             at = res->body.find("\"rank\":", at + 1))
             ++n;
         return n;
     };
@@ -277,7 +280,8 @@ void TestRankServer::concurrentPostsAreAllStoredOnce()
             auto client = server.client();
             client.set_keep_alive(true);
             for (int p = 0; p < Posts; ++p) {
-                const auto res = client.Post("/zorvat/rank.cgi", gamePost(p, std::to_string(c) + "-" + std::to_string(p)), FormType);
+                const auto res = client.Post(
+                    "/zorvat/rank.cgi", gamePost(p, std::to_string(c) + "-" + std::to_string(p)), FormType);
                 if (res && res->status == 200)
                     ++accepted;
                 else
