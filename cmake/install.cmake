@@ -41,3 +41,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Not found by the library scan: the General MIDI sounds and the Japanese window font.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont | fluid-soundfont-gm, fonts-ipafont-gothic")
 include(CPack)
+
+# The ranking server, for those who host the ranking: the program and its systemd unit.
+if(ZORVAT_BUILD_SERVER)
+  install(TARGETS zorvat-rank RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+  configure_file("${PROJECT_SOURCE_DIR}/server/zorvat-rank.service.in" "${PROJECT_BINARY_DIR}/zorvat-rank.service" @ONLY)
+  install(FILES "${PROJECT_BINARY_DIR}/zorvat-rank.service" DESTINATION "lib/systemd/system")
+endif()

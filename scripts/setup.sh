@@ -3,12 +3,15 @@
 # Installs the Debian packages a job needs, by group; packages already present are skipped.
 # Runs as root (or through sudo).
 #
-#   scripts/setup.sh [play] [test] [fuzz] [bench]     (default: play)
+#   scripts/setup.sh [play] [test] [fuzz] [bench] [server]     (default: play)
 #
 #   play   building and playing the game
-#   test   + running every test headlessly (X server, validators, formatter)
+#   test   + running every test headlessly (X server, validators, formatter, the ranking
+#          server's libraries, a PostgreSQL server and a headless browser)
 #   fuzz   clang's libFuzzer and sanitizer run-time (the fuzzers need no Qt)
-#   bench  + what the benchmarks measure with (X server, audio daemon)
+#   bench  + what the benchmarks measure with (X server, audio daemon, the ranking server's
+#          libraries and PostgreSQL)
+#   server building and running the ranking server zorvat-rank on a host
 set -euo pipefail
 
 base=(
@@ -19,15 +22,20 @@ play=(
   libfluidsynth-dev timgm6mb-soundfont
   fonts-ipafont-gothic
 )
+server=(
+  libcpp-httplib-dev libsqlite3-dev libpqxx-dev
+)
 test=(
   xvfb xauth xdotool x11-utils imagemagick
   clang-format
+  "${server[@]}" postgresql chromium chromium-driver
 )
 fuzz=(
   clang libclang-rt-14-dev
 )
 bench=(
   xvfb xauth
+  "${server[@]}" postgresql
 )
 
 groups=("$@")
@@ -35,8 +43,8 @@ groups=("$@")
 wanted=("${base[@]}")
 for g in "${groups[@]}"; do
   case "$g" in
-    play | test | fuzz | bench) ;;
-    *) echo "usage: $0 [play] [test] [fuzz] [bench]" >&2; exit 2 ;;
+    play | test | fuzz | bench | server) ;;
+    *) echo "usage: $0 [play] [test] [fuzz] [bench] [server]" >&2; exit 2 ;;
   esac
   declare -n list="$g"
   wanted+=("${list[@]}")
