@@ -107,7 +107,8 @@ std::string rankingPage(const Ranking& ranking, std::int64_t newId)
         page += "<p>まだ登録がありません。</p>\n";
         return page + PageEnd;
     }
-    page += "<table>\n<thead><tr><th>順位</th><th>名前</th><th>スコア</th><th>プレイ回数</th><th>一言</th>"
+    page += "<table>\n<thead><tr><th class=\"rank\">順位</th><th>名前</th><th class=\"score\">スコア</th>"
+            "<th class=\"play\">プレイ回数</th><th>一言</th>"
             "<th>日時</th></tr></thead>\n<tbody>\n";
     for (const RankedEntry& e : ranking.entries) {
         const std::string id = std::to_string(e.id);

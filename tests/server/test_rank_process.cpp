@@ -34,7 +34,8 @@ public:
     explicit ServerProcess(const QString& db)
     {
         m_process.setProgram(ZORVAT_RANK_PROGRAM);
-        m_process.setArguments({ "--listen", "127.0.0.1:0", "--db", db, "--rate-limit", "0", "--max-per-address", "64" });
+        m_process.setArguments(
+            { "--listen", "127.0.0.1:0", "--db", db, "--rate-limit", "0", "--max-per-address", "64" });
         m_process.setReadChannel(QProcess::StandardError);
         m_process.start();
     }
@@ -99,11 +100,13 @@ void TestRankProcess::stopSignalFinishesAndExitsCleanly()
 
     // One line per request: address, method, path, status, milliseconds; nothing the player typed.
     const QString log = QString::fromUtf8(server.log());
-    QVERIFY2(QRegularExpression(R"(^127\.0\.0\.1 POST /zorvat/rank\.cgi 200 \d+\.\d$)", QRegularExpression::MultilineOption)
-                 .match(log)
-                 .hasMatch(),
+    QVERIFY2(
+        QRegularExpression(R"(^127\.0\.0\.1 POST /zorvat/rank\.cgi 200 \d+\.\d$)", QRegularExpression::MultilineOption)
+            .match(log)
+            .hasMatch(),
         qPrintable(log));
-    QVERIFY(log.contains(QRegularExpression(R"(^127\.0\.0\.1 GET /zorvat/ 200 )", QRegularExpression::MultilineOption)));
+    QVERIFY(
+        log.contains(QRegularExpression(R"(^127\.0\.0\.1 GET /zorvat/ 200 )", QRegularExpression::MultilineOption)));
     QVERIFY(!log.contains("secretname"));
 }
 
@@ -125,7 +128,8 @@ void TestRankProcess::killedUnderLoadKeepsEveryAcknowledgedPost()
                 client.set_tcp_nodelay(true);
                 for (int p = 0; !killed && p < 100'000; ++p) {
                     const std::string name = "c" + std::to_string(c) + "p" + std::to_string(p);
-                    const auto res = client.Post("/zorvat/rank.cgi", post(p % 50, name), "application/x-www-form-urlencoded");
+                    const auto res
+                        = client.Post("/zorvat/rank.cgi", post(p % 50, name), "application/x-www-form-urlencoded");
                     if (res && res->status == 200) {
                         const std::lock_guard lock(mutex);
                         acknowledged.insert(name);
