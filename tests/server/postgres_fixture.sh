@@ -40,9 +40,11 @@ case "$action" in
     [ ${#as_owner[@]} -eq 0 ] || chown "$owner" "$folder"
     "${as_owner[@]}" "$bin/initdb" -D "$folder/data" -U zorvat -A trust --no-sync -E UTF8 --locale=C.UTF-8 \
       >"$folder/initdb.log" 2>&1 || { cat "$folder/initdb.log" >&2; rm -rf "$folder"; exit 1; }
-    # Test data need not survive a crash of the machine: no flushing to disk.
-    "${as_owner[@]}" "$bin/pg_ctl" -D "$folder/data" -l "$folder/server.log" -w -t 60 \
-      -o "-k $folder -c listen_addresses='' -c fsync=off -c synchronous_commit=off -c full_page_writes=off" \
+    # Test data need not survive a crash of the machine: no flushing to disk, unless
+    # POSTGRES_FIXTURE_DURABLE=1 (benchmarks, which must pay what a real server pays).
+    options="-k $folder -c listen_addresses=''"
+    [ "${POSTGRES_FIXTURE_DURABLE:-0}" = 1 ] || options+=" -c fsync=off -c synchronous_commit=off -c full_page_writes=off"
+    "${as_owner[@]}" "$bin/pg_ctl" -D "$folder/data" -l "$folder/server.log" -w -t 60 -o "$options" \
       start >/dev/null || { cat "$folder/server.log" >&2; rm -rf "$folder"; exit 1; }
     echo "host=$folder user=zorvat dbname=postgres" >"$conninfo_file"
     ;;

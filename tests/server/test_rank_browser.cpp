@@ -54,7 +54,8 @@ public:
             "--window-size=800,900", "--user-data-dir=" + profile };
         const QJsonObject options { { "binary", "/usr/bin/chromium" }, { "args", args } };
         const QJsonObject session = call("POST", "/session",
-            { { "capabilities", QJsonObject { { "alwaysMatch", QJsonObject { { "goog:chromeOptions", options } } } } } });
+            { { "capabilities",
+                QJsonObject { { "alwaysMatch", QJsonObject { { "goog:chromeOptions", options } } } } } });
         m_session = "/session/" + session["sessionId"].toString().toStdString();
     }
     ~Browser()
@@ -69,14 +70,18 @@ public:
     void open(const QString& url) { call("POST", m_session + "/url", { { "url", url } }); }
     QString element(const QString& css)
     {
-        const QJsonObject found = call("POST", m_session + "/element", { { "using", "css selector" }, { "value", css } });
+        const QJsonObject found
+            = call("POST", m_session + "/element", { { "using", "css selector" }, { "value", css } });
         return found.isEmpty() ? QString() : found.begin()->toString();
     }
     void type(const QString& css, const QString& text)
     {
         call("POST", m_session + "/element/" + element(css).toStdString() + "/value", { { "text", text } });
     }
-    void click(const QString& css) { call("POST", m_session + "/element/" + element(css).toStdString() + "/click", {}); }
+    void click(const QString& css)
+    {
+        call("POST", m_session + "/element/" + element(css).toStdString() + "/click", {});
+    }
     QString source() { return call("GET", m_session + "/source", {}).value("value").toString(); }
     QByteArray screenshot()
     {
@@ -88,7 +93,8 @@ private:
     QJsonObject call(const char* method, const std::string& path, const QJsonObject& body)
     {
         const std::string json = QJsonDocument(body).toJson(QJsonDocument::Compact).toStdString();
-        const auto res = std::string(method) == "GET" ? m_driver.Get(path) : m_driver.Post(path, json, "application/json");
+        const auto res
+            = std::string(method) == "GET" ? m_driver.Get(path) : m_driver.Post(path, json, "application/json");
         if (!res)
             return {};
         const QJsonValue value = QJsonDocument::fromJson(QByteArray::fromStdString(res->body)).object().value("value");
