@@ -118,8 +118,8 @@ void fill(EntryStore& store, int count)
 
 void row(const char* what, const Load& load)
 {
-    std::printf("%-52s %9.0f /s  p50 %6.2f ms  p99 %6.2f ms  failed %ld\n", what, load.perSecond, load.p50Ms, load.p99Ms,
-        load.failures);
+    std::printf("%-52s %9.0f /s  p50 %6.2f ms  p99 %6.2f ms  failed %ld\n", what, load.perSecond, load.p50Ms,
+        load.p99Ms, load.failures);
     std::fflush(stdout);
 }
 
@@ -129,8 +129,8 @@ int main()
 {
     const auto folder = std::filesystem::temp_directory_path() / ("zorvat-bench-rank-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
-    std::printf("%d keep-alive clients over loopback, %lld s each; every post is committed before its answer\n", Clients,
-        static_cast<long long>(Duration.count()));
+    std::printf("%d keep-alive clients over loopback, %lld s each; every post is committed before its answer\n",
+        Clients, static_cast<long long>(Duration.count()));
     {
         SqliteStore store((folder / "grouped.sqlite").string());
         row("posts, SQLite, posts arriving together committed together", posts(store));
@@ -147,7 +147,8 @@ int main()
         SqliteStore store((folder / "million.sqlite").string());
         const auto start = Clock::now();
         fill(store, 1'000'000);
-        std::printf("1,000,000 entries loaded in %.1f s\n", std::chrono::duration<double>(Clock::now() - start).count());
+        std::printf(
+            "1,000,000 entries loaded in %.1f s\n", std::chrono::duration<double>(Clock::now() - start).count());
         row("ranking page, SQLite, 1,000,000 entries", rankingPage(store));
     }
     if (const char* conninfo = std::getenv("ZORVAT_BENCH_POSTGRES")) {
