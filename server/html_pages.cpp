@@ -36,6 +36,8 @@ td{border:0;padding:0}
 .play{grid-column:3;text-align:right;font-size:.9em}
 .comment{grid-column:2/4}
 .time{grid-column:2/4;color:#888}
+tr.new{background:#303000}
+tr.new td{background:none}
 }
 </style>)";
 
