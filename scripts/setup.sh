@@ -21,7 +21,7 @@ play=(
 )
 test=(
   xvfb xauth xdotool x11-utils imagemagick
-  clang-format
+  clang-format desktop-file-utils appstream
 )
 fuzz=(
   clang libclang-rt-14-dev
