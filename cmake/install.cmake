@@ -24,8 +24,13 @@ configure_file("${PROJECT_SOURCE_DIR}/assets/zorvat.metainfo.xml.in"
                "${PROJECT_BINARY_DIR}/${ZORVAT_APP_ID}.metainfo.xml" @ONLY)
 install(FILES "${PROJECT_BINARY_DIR}/${ZORVAT_APP_ID}.desktop" DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
 install(FILES "${PROJECT_BINARY_DIR}/${ZORVAT_APP_ID}.metainfo.xml" DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
-install(FILES "${PROJECT_SOURCE_DIR}/assets/zorvat.png"
-        DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps" RENAME "${ZORVAT_APP_ID}.png")
+foreach(size IN ITEMS 16 24 32 48 64 128 256)
+  install(FILES "${PROJECT_SOURCE_DIR}/assets/icons/zorvat-${size}.png"
+          DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps" RENAME "${ZORVAT_APP_ID}.png")
+endforeach()
+
+# The licence statement a Debian package carries, where the packaging tools look for it.
+install(FILES "${PROJECT_SOURCE_DIR}/assets/copyright" DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/zorvat")
 
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "zorvat")

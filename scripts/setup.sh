@@ -27,7 +27,7 @@ server=(
 )
 test=(
   xvfb xauth xdotool x11-utils imagemagick
-  clang-format
+  clang-format desktop-file-utils appstream
   "${server[@]}" postgresql chromium chromium-driver
 )
 fuzz=(

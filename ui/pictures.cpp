@@ -3,6 +3,8 @@
 
 #include "error.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QString>
 
 // The pictures live in a static library, whose resources are registered only on request.
@@ -62,7 +64,14 @@ const QImage& Pictures::screen(Picture picture) const
 QIcon Pictures::appIcon()
 {
     registerPictureResources();
-    return QIcon(QStringLiteral(":/pictures/zorvat.ico"));
+    // Every size is drawn for itself, so a title bar, a task switcher and a launcher each get
+    // a crisp picture instead of one scaled from another size.
+    QIcon icon;
+    for (const QString& file : QDir(QStringLiteral(":/icons")).entryList()) {
+        const int size = QFileInfo(file).baseName().toInt();
+        icon.addFile(QStringLiteral(":/icons/") + file, QSize(size, size));
+    }
+    return icon;
 }
 
 } // namespace zorvat

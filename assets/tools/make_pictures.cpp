@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -13,6 +14,7 @@ int main(int argc, char* argv[])
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath());
     for (const zorvat::art::ArtFile& file : zorvat::art::makeAllPictures()) {
         QFile f(out.filePath(file.name));
+        out.mkpath(QFileInfo(f).path());
         if (!f.open(QIODevice::WriteOnly) || f.write(file.bytes) != file.bytes.size()) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(f.fileName()));
             return 1;

@@ -21,13 +21,14 @@ std::vector<ArtFile> makeAllPictures()
     files.push_back({ QStringLiteral("records.bmp"), bmp24(recordsBackground()) });
     files.push_back({ QStringLiteral("im_del.bmp"), bmp4(blankTile()) });
 
-    const IndexedPicture icon = programIcon();
-    files.push_back({ QStringLiteral("zorvat.ico"), ico4(icon) });
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    toImage(icon).save(&buffer, "PNG");
-    files.push_back({ QStringLiteral("zorvat.png"), png, false });
+    files.push_back({ QStringLiteral("zorvat.ico"), ico4(programIcon()) });
+    for (const int size : LauncherIconSizes) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        launcherIcon(size).save(&buffer, "PNG");
+        files.push_back({ QStringLiteral("icons/zorvat-%1.png").arg(size), png, false });
+    }
     return files;
 }
 

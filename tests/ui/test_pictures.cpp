@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <map>
 
 using namespace zorvat;
 
@@ -55,6 +56,7 @@ private slots:
     void committedPicturesAreUncompressedBitmapsOfTheirFixedSizeAndDepth();
     void blankTileHasTheStandardTableAndColourTwoInEveryPixel();
     void iconIsThirtyTwoSquareInSixteenColoursWithClearCorners();
+    void launcherIconsAreDrawnForEachSizeNotScaledFromAnother();
     void generatorRedrawsEveryCommittedFileByteForByte();
     void eachFaceHasItsColourAtTheCentreOnTheSharedGreen_data();
     void eachFaceHasItsColourAtTheCentreOnTheSharedGreen();
@@ -143,6 +145,55 @@ void TestPictures::iconIsThirtyTwoSquareInSixteenColoursWithClearCorners()
     QVERIFY(Pictures::appIcon().availableSizes().contains(QSize(32, 32)));
 }
 
+void TestPictures::launcherIconsAreDrawnForEachSizeNotScaledFromAnother()
+{
+    const QList<int> sizes { 16, 24, 32, 48, 64, 128, 256 };
+    std::map<int, QImage> icons;
+    for (const int size : sizes) {
+        const QImage icon = QImage::fromData(committed(QStringLiteral("icons/zorvat-%1.png").arg(size)))
+                                .convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(icon.size(), QSize(size, size));
+        QCOMPARE(qAlpha(icon.pixel(0, 0)), 0);
+        QCOMPARE(qAlpha(icon.pixel(size - 1, 0)), 0);
+        QCOMPARE(qAlpha(icon.pixel(size / 2, size / 2)), 255);
+        icons[size] = icon;
+    }
+
+    // How far apart two pictures of one size are, as the mean difference of their channels.
+    const auto distance = [](const QImage& a, const QImage& b) {
+        double sum = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x) {
+                const QRgb p = a.pixel(x, y);
+                const QRgb q = b.pixel(x, y);
+                sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q))
+                    + std::abs(qAlpha(p) - qAlpha(q));
+            }
+        return sum / (a.width() * a.height() * 4.0);
+    };
+    // A picture enlarged from a smaller one stands in blocks of equal pixels, so it matches the
+    // smaller one enlarged. The small sizes are set pixel by pixel, so neither do they match a
+    // larger one reduced; the large ones are drawn smooth from one design, and may.
+    for (const int small : sizes) {
+        for (const int large : sizes) {
+            if (large <= small)
+                continue;
+            const QImage& big = icons[large];
+            const QImage up = icons[small].scaled(large, large, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+            const QImage down = big.scaled(small, small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            QVERIFY2(distance(up, big) > 2, qPrintable(QStringLiteral("%1 from %2").arg(large).arg(small)));
+            if (small <= 32)
+                QVERIFY2(
+                    distance(down, icons[small]) > 4, qPrintable(QStringLiteral("%1 from %2").arg(small).arg(large)));
+        }
+    }
+
+    // The window offers every size, so the desktop never has to scale one.
+    const QList<QSize> offered = Pictures::appIcon().availableSizes();
+    for (const int size : sizes)
+        QVERIFY2(offered.contains(QSize(size, size)), qPrintable(QString::number(size)));
+}
+
 void TestPictures::generatorRedrawsEveryCommittedFileByteForByte()
 {
     QStringList drawn;
@@ -162,8 +213,9 @@ void TestPictures::generatorRedrawsEveryCommittedFileByteForByte()
     // Everything the program carries is drawn by the generator.
     for (const QString& name : QDir(QStringLiteral(":/pictures")).entryList())
         QVERIFY2(drawn.contains(name), qPrintable(name));
-    // The desktop theme's picture is the icon itself.
-    const QImage png = QImage::fromData(committed(QStringLiteral("zorvat.png"))).convertToFormat(QImage::Format_ARGB32);
+    // The desktop theme's 32-pixel picture is the program icon itself.
+    const QImage png
+        = QImage::fromData(committed(QStringLiteral("icons/zorvat-32.png"))).convertToFormat(QImage::Format_ARGB32);
     const QImage ico
         = QImage::fromData(committed(QStringLiteral("zorvat.ico")), "ICO").convertToFormat(QImage::Format_ARGB32);
     QCOMPARE(png, ico);
