@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh bench
-BUILD_TYPE=Release BUILD_DIR=build-bench scripts/build.sh -DZORVAT_BUILD_TESTS=OFF
+BUILD_TYPE=Release BUILD_DIR=build-bench scripts/build.sh -DBUILD_TESTING=OFF
 export QT_QPA_PLATFORM=offscreen
 for b in build-bench/bench/*; do
   [ -f "$b" ] && [ -x "$b" ] || continue

@@ -86,7 +86,7 @@ void MainWindow::buildClientArea(const Pictures& pictures)
         frame->setGeometry(8 + 40 * c, 5 + 40 * r, 38, 38);
         auto* box = new PaintBox(QStringLiteral("PaintBox%1").arg(n + 5), frame);
         box->move(3, 3);
-        connect(box, &PaintBox::clicked, this, [this, box] { emit PaintBox6Clicked(box->objectName()); });
+        connect(box, &PaintBox::clicked, this, [this, box] { Q_EMIT PaintBox6Clicked(box->objectName()); });
         Cells[n] = box;
     }
 
@@ -98,7 +98,7 @@ void MainWindow::buildClientArea(const Pictures& pictures)
         frame->setGeometry(frameLeft[k], 5, 40, 40);
         auto* box = new PaintBox(QStringLiteral("PaintBox%1").arg(k), frame);
         box->move(3, 3);
-        connect(box, &PaintBox::clicked, this, [this, box] { emit PaintBox1Clicked(box->objectName()); });
+        connect(box, &PaintBox::clicked, this, [this, box] { Q_EMIT PaintBox1Clicked(box->objectName()); });
         PalPanels[k] = frame;
         PalBoxes[k] = box;
     }

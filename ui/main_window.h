@@ -60,7 +60,7 @@ public:
     QWidget* clientArea() const { return m_client; }
     const CellPainter& painter() const { return m_painter; }
 
-signals:
+Q_SIGNALS:
     void N1Clicked();
     void K1Clicked();
     void Help1Clicked();

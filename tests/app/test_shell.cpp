@@ -63,7 +63,7 @@ void click(QWidget* widget)
 class TestShell : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void errorTextGetsAFullStopWhenItsLastCharacterSortsAfterOne_data();
     void errorTextGetsAFullStopWhenItsLastCharacterSortsAfterOne();
     void startUpLeavesTheTitleScreenReady();

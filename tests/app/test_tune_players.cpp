@@ -157,7 +157,7 @@ using Log = std::vector<std::string>;
 class TestTunePlayers : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void startUpPlaysTheTitleTuneAndOpensTheQuestionTuneWithoutPlayingIt();
     void aWholeGameSwitchesToTheQuestionTuneAndBack_data();
     void aWholeGameSwitchesToTheQuestionTuneAndBack();

@@ -13,7 +13,7 @@ using namespace zorvat::testing;
 class TestGame : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void reseedTakesTheMillisecondsOfTheUtcDay();
     void seedZeroDrawsTheKnownAttempts();
     void seedZeroDealOfTenTilesDropsTheEighthAttempt();

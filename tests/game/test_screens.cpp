@@ -35,7 +35,7 @@ constexpr int Cycle = 233;
 class TestScreens : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void titleZoomCyclesThroughAllStepsThenHolds();
     void titleFramePaintsThePaletteAndAllCellsInReadingOrder();
     void playStepRepaintsPaletteAndBoardUnlessShowing();

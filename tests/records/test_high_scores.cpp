@@ -51,7 +51,7 @@ const QByteArray DefaultFile
 class TestHighScores : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void init();
 
     void withoutAFileTheDefaultTableIsRead();

@@ -33,7 +33,7 @@ const QByteArray Taro = "\x91\xbe\x98\x59";
 class TestIniFile : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void init();
 
     void readsFilesAsTheDesktopWritesThem_data();

@@ -95,7 +95,7 @@ int lowestFreeDescriptor()
 class TestInternetRank : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void init();
     void cleanup();
 

@@ -33,7 +33,7 @@ QString answerWith(const std::function<void(NameInputBox&)>& act)
 class TestNamePrompt : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase();
 
     void boxAsksWithItsCaptionPromptAndButtons();

@@ -53,7 +53,7 @@ struct MainStandIn : QWidget {
 class TestRecordsWindow : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase() { installFontSubstitutes(); }
     void windowIsLaidOutAsDesigned();
     void scoreShowsAsItsLastFourCharacters_data();

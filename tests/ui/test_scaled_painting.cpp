@@ -30,7 +30,7 @@ bool grownByTwo(const QImage& small, const QImage& big)
 class TestScaledPainting : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void everyBoxPixelBecomesATwoByTwoBlock();
     void theBackdropStaysCrisp();
 };

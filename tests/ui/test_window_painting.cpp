@@ -61,7 +61,7 @@ bool solid(const QImage& image, QRgb colour)
 class TestWindowPainting : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void afterTheHideAGrabOfTheWindowShowsAll25CellsSolidGreen();
     void paletteShowsTheFiveFacesInKindOrderWhicheverIsSelected_data();
     void paletteShowsTheFiveFacesInKindOrderWhicheverIsSelected();
