@@ -26,7 +26,7 @@ std::string_view limitCp932(std::string_view bytes)
 {
     std::size_t i = 0;
     while (i < bytes.size()) {
-        const std::size_t n = isCp932LeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < bytes.size() ? 2 : 1;
+        const std::size_t n = cp932CharLength(bytes, i);
         if (i + n > TIniFile::ReadLimit)
             break;
         i += n;
