@@ -2,6 +2,7 @@
 #include "internet_rank.h"
 
 #include "error.h"
+#include "file_replace.h"
 #include "rank_page.h"
 #include "rank_settings.h"
 #include "text_codec.h"
@@ -13,9 +14,6 @@
 #include <QUrl>
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zorvat::InternetRank {
 
@@ -36,47 +34,6 @@ Opener& injectedOpener()
 bool openWithDesktop(const QString& absolutePath)
 {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(absolutePath));
-}
-
-[[noreturn]] void failWith(int errnoValue)
-{
-    throw Error(writeErrorText(errnoValue));
-}
-
-// A page or folder that carries no write permission at all counts as read-only for every
-// user, the superuser included: the page is replaced by renaming a fresh file over it,
-// which the file's own permissions would not stop.
-void refuseReadOnly(const char* path, bool isFolder)
-{
-    struct stat st { };
-    if (::stat(path, &st) != 0)
-        return;
-    if (S_ISDIR(st.st_mode) != isFolder)
-        failWith(isFolder ? ENOTDIR : EISDIR);
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        failWith(EACCES);
-    if (::faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) != 0 && (errno == EACCES || errno == EROFS))
-        failWith(errno);
-}
-
-// Writes the whole page into `fd`; the system error of the first failing step, or 0.
-int writeAll(int fd, const std::string& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    // The page must be on the disk before it replaces the old one, or a crash could leave
-    // an empty page under the old name.
-    if (::fsync(fd) != 0 && errno != EINVAL)
-        return errno;
-    return 0;
 }
 
 } // namespace
@@ -111,25 +68,12 @@ std::string writeErrorText(int errnoValue)
 
 void WriteRankPage(std::int32_t Score, std::int32_t PlayCount)
 {
-    const std::string page = rankPageBytes(Score, PlayCount, RankUrl);
-    refuseReadOnly(RankPageName, false);
-    refuseReadOnly(".", true);
-
-    // The new page is written beside the old one and renamed over it only when complete,
-    // so a write that fails halfway leaves the previous page whole, never a torn one.
-    const std::string temporary = std::string(".") + RankPageName + "." + std::to_string(::getpid()) + ".tmp";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0)
-        failWith(errno);
-    int error = writeAll(fd, page);
-    if (::close(fd) != 0 && error == 0 && errno != EINTR)
-        error = errno;
-    if (error == 0 && ::rename(temporary.c_str(), RankPageName) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temporary.c_str());
-        failWith(error);
-    }
+    // The current folder may be anybody's, so a link planted under the page's name is replaced,
+    // never written through.
+    const std::error_code failed
+        = replaceFileContents(RankPageName, rankPageBytes(Score, PlayCount, RankUrl), LinkHandling::Replace);
+    if (failed)
+        throw Error(writeErrorText(failed.value()));
 }
 
 int OpenRankPage()
