@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "../game/fakes.h"
+#include "game_fakes.h"
 #include "tune_players.h"
 
 #include <QtTest>

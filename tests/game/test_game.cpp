@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fakes.h"
+#include "game_fakes.h"
 #include "question_table.h"
 #include "random.h"
 
