@@ -14,16 +14,8 @@ QString errorBoxText(const std::string& utf8)
         // Judged on the code page 932 bytes: for a double-byte last character its first
         // byte counts, which always sorts after ".".
         const auto bytes = toCp932(text);
-        unsigned char last = static_cast<unsigned char>(text.back());
-        if (bytes && !bytes->empty()) {
-            std::size_t i = 0;
-            std::size_t lastStart = 0;
-            while (i < bytes->size()) {
-                lastStart = i;
-                i += isCp932LeadByte(static_cast<unsigned char>((*bytes)[i])) ? 2 : 1;
-            }
-            last = static_cast<unsigned char>((*bytes)[lastStart]);
-        }
+        const unsigned char last
+            = static_cast<unsigned char>(bytes && !bytes->empty() ? (*bytes)[lastCp932CharStart(*bytes)] : text.back());
         if (last > '.')
             text += '.';
     }

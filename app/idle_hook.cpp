@@ -70,7 +70,6 @@ void IdleHook::tick(int level)
     m_nextDueMs = m_clock.elapsed() + m_periodMs;
     m_depth = level + 1;
     arm(level + 1);
-    ++m_calls;
     bool IdleDone = true;
     try {
         m_step(IdleDone);

@@ -34,11 +34,6 @@ public:
     void install();
     /** Stops for good (the program is ending). */
     void uninstall();
-    bool installed() const { return m_installed; }
-    /** Idle calls made so far, nested ones included. */
-    long long calls() const { return m_calls; }
-    /** How many idle steps are running right now (more than one inside a modal box). */
-    int depth() const { return m_depth; }
 
     // Keeps idle calls out while it lives: for handling pending messages and for the
     // error box, behind which the screens stand still.
@@ -65,10 +60,9 @@ private:
     std::vector<QTimer*> m_timers;
     QElapsedTimer m_clock;
     qint64 m_nextDueMs = 0;
-    int m_depth = 0;
+    int m_depth = 0; // idle steps running right now, more than one inside a modal box
     int m_suspended = 0;
     int m_deferredLevel = -1;
-    long long m_calls = 0;
     bool m_installed = false;
 };
 

@@ -1,9 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "clock.h"
+#include "desktop_opener.h"
+#include "error_box.h"
 #include "fonts.h"
+#include "game.h"
+#include "idle_hook.h"
+#include "ini_file.h"
+#include "main_window.h"
+#include "name_prompt_dialog.h"
 #include "pictures.h"
+#include "ranking_question_box.h"
+#include "score_keeper.h"
+#include "tune_players.h"
 #include "zorvat_app.h"
 
 #include <QApplication>
+
+using namespace zorvat;
 
 int main(int argc, char* argv[])
 {
@@ -11,13 +24,23 @@ int main(int argc, char* argv[])
     // The application title; the window title is its own, so no display name is appended to it.
     QApplication::setApplicationName(QStringLiteral("Zorvat"));
     QApplication::setDesktopFileName(QStringLiteral("org.zorvat.Zorvat"));
-    QApplication::setWindowIcon(zorvat::Pictures::appIcon());
-    zorvat::installFontSubstitutes();
-    QApplication::setFont(zorvat::gameFont(12));
+    QApplication::setWindowIcon(Pictures::appIcon());
+    installFontSubstitutes();
+    QApplication::setFont(gameFont(12));
 
-    zorvat::ZorvatApp app;
-    QObject::connect(&application, &QCoreApplication::aboutToQuit, [&app] { app.idle().uninstall(); });
-    app.show();
+    MainWindow window(Pictures::instance());
+    TunePlayers tunes;
+    NamePromptDialog namePrompt;
+    RankingQuestionBox rankingQuestion;
+    DesktopOpener desktop;
+    ScoreKeeper records(TIniFile::defaultLocation(), namePrompt, rankingQuestion, desktop);
+    const SystemClock clock;
+    Game game(window, tunes, records, clock);
+    IdleHook idle([&game](bool& IdleDone) { game.AppIdle(IdleDone); }, showErrorBox);
+    ZorvatApp app(window, game, tunes, records, idle, desktop, showErrorBox);
+
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, [&idle] { idle.uninstall(); });
+    window.show();
     application.exec();
     // The game ends the same way whichever way its window was closed.
     return 0;

@@ -1,123 +1,88 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "zorvat_app.h"
 
-#include "internet_rank.h"
+#include "game.h"
+#include "idle_hook.h"
 #include "main_window.h"
-#include "pictures.h"
-#include "ranking_question.h"
 #include "records_window.h"
+#include "score_keeper.h"
+#include "shell_open.h"
+#include "tune_players.h"
 
 #include <QCoreApplication>
-#include <QPushButton>
 
 namespace zorvat {
 
-ZorvatApp::ZorvatApp(Seams seams)
-    : m_seams(std::move(seams))
+ZorvatApp::ZorvatApp(MainWindow& window, Game& game, TunePlayers& tunes, ScoreKeeper& records, IdleHook& idle,
+    DocumentOpener& opener, ErrorReporter report)
+    : m_window(window)
+    , m_game(game)
+    , m_tunes(tunes)
+    , m_records(records)
+    , m_idle(idle)
+    , m_opener(opener)
+    , m_report(std::move(report))
 {
-    // The main window comes first and runs its start-up; the records window follows, hidden.
-    m_window = std::make_unique<MainWindow>(Pictures::instance());
-    GameMusic& music = m_seams.music ? *m_seams.music : static_cast<GameMusic&>(m_tunes);
-    const Clock& clock = m_seams.clock ? *m_seams.clock : static_cast<const Clock&>(m_systemClock);
-    m_game = std::make_unique<Game>(*m_window, music, *this, clock);
-    m_idle = std::make_unique<IdleHook>([this](bool& IdleDone) { m_game->AppIdle(IdleDone); },
-        [this](const QString& text) { report(text); }, m_seams.idlePeriodMs);
-    m_window->setProcessPending([this] {
-        IdleHook::Suspend noIdle(*m_idle);
+    m_window.setProcessPending([this] {
+        IdleHook::Suspend noIdle(m_idle);
         QCoreApplication::processEvents(QEventLoop::AllEvents);
     });
     wire();
     FormCreate();
-    m_records = std::make_unique<TForm2>();
+    m_recordsWindow = std::make_unique<TForm2>();
 }
 
 ZorvatApp::~ZorvatApp()
 {
-    m_idle->uninstall();
-    m_window->StopHideTimer();
+    m_idle.uninstall();
+    m_window.StopHideTimer();
     m_tunes.closeAll();
 }
 
 void ZorvatApp::report(const QString& text)
 {
-    IdleHook::Suspend still(*m_idle);
-    if (m_seams.report)
-        m_seams.report(text);
-    else
-        showErrorBox(text);
+    IdleHook::Suspend still(m_idle);
+    m_report(text);
 }
 
 void ZorvatApp::FormCreate()
 {
-    Ini = std::make_unique<TIniFile>(m_seams.iniFile.empty() ? TIniFile::defaultLocation() : m_seams.iniFile);
-    m_table.load(*Ini);
-    m_appDir = QCoreApplication::applicationDirPath().toStdString() + "/";
-    if (!m_seams.music)
-        m_tunes.openAll(m_appDir, [this](const QString& text) { report(text); });
-    m_game->GameState = gsTitle;
-    m_window->SetButtonEnabled(Button::Button1, false);
-    m_window->SetButtonEnabled(Button::Button2, false);
-    // TileBuf and the cell and palette tables are made with the window itself.
-    m_game->AnimStep = 0;
-    m_game->AnimHold = 0;
-    m_idle->install();
+    m_records.load();
+    AppDir = QCoreApplication::applicationDirPath().toStdString() + "/";
+    m_tunes.openAll(AppDir, [this](const QString& text) { report(text); });
+    m_game.startUp();
+    m_idle.install();
 }
 
-void ZorvatApp::show()
+template <typename... Args, typename Handler> void ZorvatApp::route(void (MainWindow::*event)(Args...), Handler handler)
 {
-    m_window->show();
+    QObject::connect(&m_window, event, &m_wiring, [this, handler](Args... args) {
+        guarded([this](const QString& text) { report(text); }, [&] { handler(args...); });
+    });
 }
 
 void ZorvatApp::wire()
 {
-    const ErrorReporter rep = [this](const QString& text) { report(text); };
-    MainWindow* w = m_window.get();
-    Game* g = m_game.get();
-    QObject::connect(w, &MainWindow::N1Clicked, w, [g, rep] { guarded(rep, [g] { g->N1Click(); }); });
-    QObject::connect(w, &MainWindow::Button1Clicked, w, [g, rep] { guarded(rep, [g] { g->Button1Click(); }); });
-    QObject::connect(w, &MainWindow::Button2Clicked, w, [g, rep] { guarded(rep, [g] { g->Button2Click(); }); });
-    QObject::connect(w, &MainWindow::Timer1Fired, w, [g, rep] { guarded(rep, [g] { g->Timer1Timer(); }); });
-    QObject::connect(w, &MainWindow::PaintBox1Clicked, w,
-        [g, rep](const QString& name) { guarded(rep, [g, &name] { g->PaintBox1Click(name.toStdString()); }); });
-    QObject::connect(w, &MainWindow::PaintBox6Clicked, w,
-        [g, rep](const QString& name) { guarded(rep, [g, &name] { g->PaintBox6Click(name.toStdString()); }); });
-    QObject::connect(w, &MainWindow::K1Clicked, w, [this, rep] { guarded(rep, [this] { K1Click(); }); });
-    QObject::connect(w, &MainWindow::Help1Clicked, w, [this, rep] { guarded(rep, [this] { Help1Click(); }); });
+    Game& g = m_game;
+    route(&MainWindow::N1Clicked, [&g] { g.N1Click(); });
+    route(&MainWindow::Button1Clicked, [&g] { g.Button1Click(); });
+    route(&MainWindow::Button2Clicked, [&g] { g.Button2Click(); });
+    route(&MainWindow::Timer1Fired, [&g] { g.Timer1Timer(); });
+    route(&MainWindow::PaintBox1Clicked, [&g](const QString& name) { g.PaintBox1Click(name.toStdString()); });
+    route(&MainWindow::PaintBox6Clicked, [&g](const QString& name) { g.PaintBox6Click(name.toStdString()); });
+    route(&MainWindow::K1Clicked, [this] { K1Click(); });
+    route(&MainWindow::Help1Clicked, [this] { Help1Click(); });
 }
 
 void ZorvatApp::K1Click()
 {
-    m_records->fill(m_table, *m_window);
-    if (m_seams.showRecords)
-        m_seams.showRecords(*m_records);
-    else
-        m_records->exec();
+    m_recordsWindow->fill(m_records.table(), m_window);
+    m_recordsWindow->exec();
 }
 
 void ZorvatApp::Help1Click()
 {
-    InternetRank::OpenReadme();
-}
-
-bool ZorvatApp::ConfirmRanking(const std::string& message)
-{
-    const QString text = QString::fromStdString(message);
-    return m_seams.confirmRanking ? m_seams.confirmRanking(text) : askRankingQuestion(text);
-}
-
-void ZorvatApp::WriteRankPage(std::int32_t score)
-{
-    InternetRank::WriteRankPage(score, m_table.PlayCount);
-}
-
-void ZorvatApp::OpenRankPage()
-{
-    InternetRank::OpenRankPage();
-}
-
-void ZorvatApp::hiscchk(std::int32_t score)
-{
-    m_table.hiscchk(score, m_seams.namePrompt ? *m_seams.namePrompt : m_namePrompt, *Ini);
+    InternetRank::OpenReadme(m_opener);
 }
 
 } // namespace zorvat

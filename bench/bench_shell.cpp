@@ -1,8 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up time, idle CPU on the title screen (paced against an unpaced loop) and peak
 // memory of the whole program, measured in one run.
+#include "clock.h"
+#include "desktop_opener.h"
 #include "fonts.h"
+#include "game.h"
 #include "idle_hook.h"
+#include "main_window.h"
+#include "name_prompt_dialog.h"
+#include "pictures.h"
+#include "ranking_question_box.h"
+#include "score_keeper.h"
+#include "tune_players.h"
 #include "zorvat_app.h"
 
 #include <QApplication>
@@ -33,23 +42,48 @@ long peakKiB()
     return usage.ru_maxrss;
 }
 
+// The whole program as main() puts it together, tunes and all, with its settings file in a
+// folder of its own, errors dropped and idle steps counted.
+struct Program {
+    explicit Program(int idlePeriodMs)
+        : records(dir.filePath(QStringLiteral("Zorvat.ini")).toStdString(), namePrompt, rankingQuestion, desktop)
+        , idle(
+              [this](bool& IdleDone) {
+                  ++idleCalls;
+                  game.AppIdle(IdleDone);
+              },
+              dropError, idlePeriodMs)
+    {
+        window.show();
+    }
+
+    static void dropError(const QString&) { }
+
+    QTemporaryDir dir;
+    long long idleCalls = 0;
+    MainWindow window { Pictures::instance() };
+    TunePlayers tunes;
+    NamePromptDialog namePrompt;
+    RankingQuestionBox rankingQuestion;
+    DesktopOpener desktop;
+    ScoreKeeper records;
+    const SystemClock clock;
+    Game game { window, tunes, records, clock };
+    IdleHook idle;
+    ZorvatApp app { window, game, tunes, records, idle, desktop, dropError };
+};
+
 // Runs the title screen for `seconds` with the given idle period; returns the share of one core used.
 double titleScreenCpu(int periodMs, double seconds, long long* calls)
 {
-    QTemporaryDir dir;
-    Seams seams;
-    seams.iniFile = dir.filePath(QStringLiteral("Zorvat.ini")).toStdString();
-    seams.report = [](const QString&) {};
-    seams.idlePeriodMs = periodMs;
-    ZorvatApp app(seams);
-    app.show();
+    Program program(periodMs);
     const double before = cpuSeconds();
     QElapsedTimer wall;
     wall.start();
     QEventLoop loop;
     QTimer::singleShot(static_cast<int>(seconds * 1000), &loop, &QEventLoop::quit);
     loop.exec();
-    *calls = app.idle().calls();
+    *calls = program.idleCalls;
     return (cpuSeconds() - before) / (static_cast<double>(wall.elapsed()) / 1000.0);
 }
 
@@ -66,13 +100,8 @@ int main(int argc, char* argv[])
     // Start-up: from the first line of main to the first idle step, tunes opened and all.
     qint64 startUpMs = -1;
     {
-        QTemporaryDir dir;
-        Seams seams;
-        seams.iniFile = dir.filePath(QStringLiteral("Zorvat.ini")).toStdString();
-        seams.report = [](const QString&) {};
-        ZorvatApp app(seams);
-        app.show();
-        while (app.idle().calls() == 0)
+        Program program(IdleHook::IdlePeriodMs);
+        while (program.idleCalls == 0)
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         startUpMs = sinceLaunch.elapsed();
     }

@@ -29,17 +29,27 @@ int boxNumber(std::string_view boxName)
 } // namespace
 
 Game::Game(GameView& view, GameMusic& music, GameRecords& records, const Clock& clock)
-    : view(view)
-    , music(music)
-    , records(records)
-    , clock(clock)
+    : m_view(view)
+    , m_music(music)
+    , m_records(records)
+    , m_clock(clock)
 {
+}
+
+void Game::startUp()
+{
+    GameState = gsTitle;
+    m_view.SetButtonEnabled(Button::Button1, false);
+    m_view.SetButtonEnabled(Button::Button2, false);
+    // TileBuf and the cell and palette tables, which come next, are made with the window itself.
+    AnimStep = 0;
+    AnimHold = 0;
 }
 
 void Game::N1Click()
 {
-    music.Stop(Tune::Title);
-    music.Play(Tune::Question);
+    m_music.Stop(Tune::Title);
+    m_music.Play(Tune::Question);
     GameState = gsPlay;
     SelKind = 1;
     Sel_proc(1);
@@ -48,10 +58,10 @@ void Game::N1Click()
     QuestionNo = 0;
     ShowCount = 0;
     KindCount = 1;
-    view.SetButtonEnabled(Button::Button1, true);
-    view.SetButtonEnabled(Button::Button2, false);
+    m_view.SetButtonEnabled(Button::Button1, true);
+    m_view.SetButtonEnabled(Button::Button2, false);
     Score = 0;
-    view.SetPanelText(Panel::pn_sc, std::to_string(Score) + "点");
+    m_view.SetPanelText(Panel::pn_sc, std::to_string(Score) + "点");
 }
 
 void Game::Button1Click()
@@ -59,10 +69,10 @@ void Game::Button1Click()
     GameState = gsPlay;
     Close_proc();
     ++QuestionNo;
-    view.SetButtonEnabled(Button::Button1, false);
-    view.SetButtonEnabled(Button::Button2, false);
+    m_view.SetButtonEnabled(Button::Button1, false);
+    m_view.SetButtonEnabled(Button::Button2, false);
     QuestionTable(QuestionNo, ShowCount, KindCount);
-    view.SetPanelText(Panel::pn_mon, std::to_string(QuestionNo) + "問目");
+    m_view.SetPanelText(Panel::pn_mon, std::to_string(QuestionNo) + "問目");
     Open_proc();
 }
 
@@ -74,9 +84,9 @@ void Game::Timer1Timer()
 void Game::Open_proc()
 {
     Answer.fill(0);
-    view.StartHideTimer(HideAfterMs);
+    m_view.StartHideTimer(HideAfterMs);
     Showing = true;
-    rng.Reseed(clock);
+    rng.Reseed(m_clock);
     // The table never asks for more than ten tiles, so a free cell always remains;
     // the bound only keeps a corrupted count from spinning for ever.
     const std::int32_t tiles = ShowCount < CellCount ? ShowCount : CellCount;
@@ -88,7 +98,7 @@ void Game::Open_proc()
         if (Answer[cell] != 0)
             continue;
         Answer[cell] = kind;
-        view.DrawCellKind(cell, kind);
+        m_view.DrawCellKind(cell, kind);
         ++placed;
     }
 }
@@ -96,23 +106,23 @@ void Game::Open_proc()
 void Game::Close_proc()
 {
     for (int cell = 1; cell <= CellCount; ++cell) {
-        view.FillCellHidden(cell);
+        m_view.FillCellHidden(cell);
         Board[cell] = 0;
     }
-    view.StopHideTimer();
+    m_view.StopHideTimer();
     Showing = false;
-    view.SetButtonEnabled(Button::Button1, false);
-    view.SetButtonEnabled(Button::Button2, true);
+    m_view.SetButtonEnabled(Button::Button1, false);
+    m_view.SetButtonEnabled(Button::Button2, true);
 }
 
 void Game::Sel_proc(std::int32_t kind)
 {
     for (int k = 1; k <= KindMax; ++k)
-        view.SetPaletteFrame(k, White);
-    view.SetPaletteFrame(kind, Red);
+        m_view.SetPaletteFrame(k, White);
+    m_view.SetPaletteFrame(kind, Red);
     // Clicks already queued are handled here, before SelKind changes: such a click
     // places the kind that was selected when it was made.
-    view.ProcessPending();
+    m_view.ProcessPending();
     paint_sel();
     SelKind = kind;
 }
@@ -136,15 +146,15 @@ void Game::PaintBox6Click(std::string_view boxName)
 void Game::Put_proc(std::int32_t cell)
 {
     if (Board[cell] != 0) {
-        view.DrawCellEmpty(cell);
+        m_view.DrawCellEmpty(cell);
         Board[cell] = 0;
         return;
     }
     // Before the first selection there is no kind to place: the cell stays empty.
     if (SelKind >= 1 && SelKind <= KindMax)
-        view.DrawCellKind(cell, SelKind);
+        m_view.DrawCellKind(cell, SelKind);
     else
-        view.DrawCellEmpty(cell);
+        m_view.DrawCellEmpty(cell);
     Board[cell] = SelKind;
 }
 
@@ -155,35 +165,35 @@ void Game::Button2Click()
             AnimHold = 0;
             AnimStep = 0;
             GameState = gsOver;
-            view.SetButtonEnabled(Button::Button1, false);
-            view.SetButtonEnabled(Button::Button2, false);
+            m_view.SetButtonEnabled(Button::Button1, false);
+            m_view.SetButtonEnabled(Button::Button2, false);
             return;
         }
     }
     if (GameState == gsPlay) {
         ++Score;
-        view.SetPanelText(Panel::pn_sc, std::to_string(Score));
+        m_view.SetPanelText(Panel::pn_sc, std::to_string(Score));
         AnimHold = 0;
         AnimStep = 0;
         GameState = gsCorrect;
     }
-    view.SetButtonEnabled(Button::Button1, true);
-    view.SetButtonEnabled(Button::Button2, false);
+    m_view.SetButtonEnabled(Button::Button1, true);
+    m_view.SetButtonEnabled(Button::Button2, false);
 }
 
 void Game::Paint_map()
 {
     for (int cell = 1; cell <= CellCount; ++cell) {
         if (Board[cell] == 0)
-            view.DrawCellEmpty(cell);
+            m_view.DrawCellEmpty(cell);
         else
-            view.DrawCellKind(cell, Board[cell]);
+            m_view.DrawCellKind(cell, Board[cell]);
     }
 }
 
 void Game::paint_sel()
 {
-    view.paint_sel();
+    m_view.paint_sel();
 }
 
 } // namespace zorvat

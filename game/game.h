@@ -38,6 +38,9 @@ public:
 
     Random rng;
 
+    /** The game's share of start-up, in its order: the title screen, both buttons greyed out, the zoom from its
+        first step. */
+    void startUp();
     /** "開始": abandons whatever runs and starts a new game. */
     void N1Click();
     /** "Open": counts the question, sizes it by the question table and deals it. */
@@ -77,10 +80,10 @@ private:
     void zoomFrame(Picture picture);
     void loopStepping();
 
-    GameView& view;
-    GameMusic& music;
-    GameRecords& records;
-    const Clock& clock;
+    GameView& m_view;
+    GameMusic& m_music;
+    GameRecords& m_records;
+    const Clock& m_clock;
 };
 
 } // namespace zorvat

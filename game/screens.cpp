@@ -25,8 +25,8 @@ void Game::AppIdle(bool& IdleDone)
         paint_sel();
         if (!Showing)
             Paint_map();
-        if (music.IsStopped(Tune::Question))
-            music.Play(Tune::Question);
+        if (m_music.IsStopped(Tune::Question))
+            m_music.Play(Tune::Question);
         break;
     case gsCorrect:
         seikai_proc();
@@ -45,7 +45,7 @@ void Game::zoomFrame(Picture picture)
 {
     for (int r = 1; r <= GridSide; ++r)
         for (int c = 1; c <= GridSide; ++c)
-            view.DrawCellZoom((r - 1) * GridSide + c, picture, AnimStep);
+            m_view.DrawCellZoom((r - 1) * GridSide + c, picture, AnimStep);
 }
 
 void Game::loopStepping()
@@ -67,8 +67,8 @@ void Game::Title_proc()
     paint_sel();
     zoomFrame(Picture::im2);
     loopStepping();
-    if (music.IsStopped(Tune::Title))
-        music.Play(Tune::Title);
+    if (m_music.IsStopped(Tune::Title))
+        m_music.Play(Tune::Title);
 }
 
 void Game::seikai_proc()
@@ -93,18 +93,22 @@ void Game::over_proc()
 
     AnimStep = OverDone;
     const std::string message = "スコア：" + std::to_string(Score) + "点をインターネットランキング申請しますか？";
-    if (records.ConfirmRanking(message)) {
+    // The two answers switch screen and tunes in opposite orders, on purpose; they part only when
+    // a tune cannot be switched. After "はい" the page is already with the browser, so the game is
+    // back on the title before the tunes change; after "いいえ" the tunes change first, and a
+    // failing switch leaves the still game-over screen, as a failed save does, "開始" the way on.
+    if (m_records.ConfirmRanking(message)) {
         // The page goes out before hiscchk, so it carries the count from before this game.
-        records.WriteRankPage(Score);
-        records.OpenRankPage();
-        records.hiscchk(Score);
+        m_records.WriteRankPage(Score);
+        m_records.OpenRankPage();
+        m_records.hiscchk(Score);
         GameState = gsTitle;
-        music.Stop(Tune::Question);
-        music.Play(Tune::Title);
+        m_music.Stop(Tune::Question);
+        m_music.Play(Tune::Title);
     } else {
-        records.hiscchk(Score);
-        music.Stop(Tune::Question);
-        music.Play(Tune::Title);
+        m_records.hiscchk(Score);
+        m_music.Stop(Tune::Question);
+        m_music.Play(Tune::Title);
         GameState = gsTitle;
     }
 }

@@ -8,12 +8,18 @@
 
 #include <atomic>
 #include <chrono>
+#include <string>
 
 namespace zorvat {
 
 namespace {
 
-// Closes the descriptor and, unless released, removes the temporary file it was writing.
+std::error_code systemError(int value)
+{
+    return { value, std::generic_category() };
+}
+
+// Closes the descriptor and, unless kept, removes the temporary file it was writing.
 class TempFile {
 public:
     TempFile(int fd, std::filesystem::path path)
@@ -32,11 +38,12 @@ public:
     }
     int fd() const { return m_fd; }
     const std::filesystem::path& path() const { return m_path; }
-    bool close()
+    /** The error of the close; an interrupted close has still closed the file. */
+    std::error_code close()
     {
         const int fd = m_fd;
         m_fd = -1;
-        return ::close(fd) == 0;
+        return ::close(fd) != 0 && errno != EINTR ? systemError(errno) : std::error_code();
     }
     void keep() { m_kept = true; }
 
@@ -46,8 +53,9 @@ private:
     bool m_kept = false;
 };
 
-// O_EXCL with a fresh name, rather than mkstemp, so the new file gets the user's umask like any
-// other file the program creates.
+// A fresh name with O_EXCL, rather than mkstemp, so the new file gets the user's umask like any
+// other file the program creates; O_EXCL also never opens a name that exists, a link planted
+// there included.
 int createTemp(const std::filesystem::path& target, std::filesystem::path& tempPath)
 {
     static std::atomic<unsigned> counter { 0 };
@@ -68,17 +76,41 @@ int createTemp(const std::filesystem::path& target, std::filesystem::path& tempP
     return -1;
 }
 
-bool writeAll(int fd, std::string_view bytes)
+std::error_code writeAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
-            return false;
+        if (n < 0)
+            return systemError(errno);
+        if (n == 0)
+            return systemError(EIO);
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
-    return true;
+    // The bytes must be on the disk before they replace the old file, or a crash could leave an
+    // empty file under the old name. A file system that cannot sync says so with EINVAL.
+    if (::fsync(fd) != 0 && errno != EINVAL)
+        return systemError(errno);
+    return {};
+}
+
+// A file or folder that carries no write permission at all is read-only to the player, also to
+// the superuser: the rename needs only the folder's permission, and the superuser's not even that.
+std::error_code refuseReadOnly(const std::filesystem::path& path, bool isFolder)
+{
+    struct stat st { };
+    const int found = isFolder ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
+    // Nothing there yet, or a link that gives way to the new file: nothing to protect.
+    if (found != 0 || S_ISLNK(st.st_mode))
+        return {};
+    if (S_ISDIR(st.st_mode) != isFolder)
+        return systemError(isFolder ? ENOTDIR : EISDIR);
+    if ((!isFolder && !S_ISREG(st.st_mode)) || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return systemError(EACCES);
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && (errno == EACCES || errno == EROFS))
+        return systemError(errno);
+    return {};
 }
 
 void syncFolder(const std::filesystem::path& folder)
@@ -92,35 +124,11 @@ void syncFolder(const std::filesystem::path& folder)
 
 } // namespace
 
-FileRead readWholeFile(const std::filesystem::path& file, std::string& bytes)
-{
-    bytes.clear();
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT || errno == ENOTDIR ? FileRead::Missing : FileRead::Failed;
-    char buffer[16384];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            bytes.clear();
-            return FileRead::Failed;
-        }
-        if (n == 0)
-            break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return FileRead::Read;
-}
-
-bool replaceFileContents(const std::filesystem::path& file, std::string_view bytes)
+std::error_code replaceFileContents(const std::filesystem::path& file, std::string_view bytes, LinkHandling links)
 {
     std::error_code ec;
     std::filesystem::path target = file;
-    if (std::filesystem::is_symlink(file, ec)) {
+    if (links == LinkHandling::Follow && std::filesystem::is_symlink(file, ec)) {
         const auto resolved = std::filesystem::weakly_canonical(file, ec);
         if (!ec)
             target = resolved;
@@ -130,35 +138,29 @@ bool replaceFileContents(const std::filesystem::path& file, std::string_view byt
         folder = ".";
     std::filesystem::create_directories(folder, ec);
     if (ec)
-        return false;
-
-    // A file without any write permission is read-only to the player, also when the folder would
-    // let a rename replace it (and also for the superuser, whom access() lets through).
-    struct stat old { };
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-    if (exists
-        && (!S_ISREG(old.st_mode) || (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0
-            || ::access(target.c_str(), W_OK) != 0))
-        return false;
+        return ec;
+    if ((ec = refuseReadOnly(target, false)) || (ec = refuseReadOnly(folder, true)))
+        return ec;
 
     std::filesystem::path tempPath;
     const int fd = createTemp(target, tempPath);
     if (fd < 0)
-        return false;
+        return systemError(errno);
     TempFile temp(fd, tempPath);
-    if (exists) {
+    struct stat old { };
+    if (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
         if (::fchmod(temp.fd(), old.st_mode & 07777) != 0)
-            return false;
+            return systemError(errno);
         // Keeps a file that the superuser rewrites owned by its player; refused for others, harmlessly.
         [[maybe_unused]] const int owned = ::fchown(temp.fd(), old.st_uid, old.st_gid);
     }
-    if (!writeAll(temp.fd(), bytes) || ::fsync(temp.fd()) != 0 || !temp.close())
-        return false;
+    if ((ec = writeAll(temp.fd(), bytes)) || (ec = temp.close()))
+        return ec;
     if (::rename(temp.path().c_str(), target.c_str()) != 0)
-        return false;
+        return systemError(errno);
     temp.keep();
     syncFolder(folder);
-    return true;
+    return {};
 }
 
 } // namespace zorvat

@@ -2,22 +2,23 @@
 #pragma once
 
 #include <filesystem>
-#include <string>
 #include <string_view>
+#include <system_error>
 
 namespace zorvat {
 
-enum class FileRead { Read, Missing, Failed };
-
-/** Reads the whole file into `bytes`; Missing when there is no such file, Failed when it exists
-    but cannot be read (a folder, no permission, an input error). */
-FileRead readWholeFile(const std::filesystem::path& file, std::string& bytes);
+// What replacing a file does when its name is a symbolic link.
+enum class LinkHandling {
+    Follow, // the file the link points to gets the new contents; the link stays
+    Replace, // the link itself gives way to the new file; what it pointed to is untouched
+};
 
 /** Replaces the file's contents so that no reader ever sees a half-written file: the bytes go
-    to a new file in the same folder, are flushed to the disk and renamed over the old one. The
-    folder is made when missing; a symbolic link is followed and stays a link; an existing file
-    keeps its permissions. False when any step fails (no room, a read-only file or folder), and
-    then the old file is untouched and no temporary file is left behind. */
-bool replaceFileContents(const std::filesystem::path& file, std::string_view bytes);
+    to a new file in the same folder, are flushed to the disk and renamed over the old one, and
+    the folder is flushed after the rename. The folder is made when missing; an existing file
+    keeps its permissions. A file or folder without any write permission is read-only, also to
+    the superuser. Gives the system error of the first step that failed, or none; after a
+    failure the old file is untouched and no temporary file is left behind. */
+std::error_code replaceFileContents(const std::filesystem::path& file, std::string_view bytes, LinkHandling links);
 
 } // namespace zorvat

@@ -16,7 +16,7 @@ void HighScores::load(const TIniFile& Ini)
     PlayCount = Ini.ReadInt("pass", "tp", 0);
 }
 
-void HighScores::hiscchk(std::int32_t Score, NamePrompt& prompt, TIniFile& Ini)
+void HighScores::enter(std::int32_t Score, NamePrompt& prompt)
 {
     // A count edited up to the 32-bit limit wraps round instead of overflowing.
     PlayCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(PlayCount) + 1u);
@@ -34,8 +34,10 @@ void HighScores::hiscchk(std::int32_t Score, NamePrompt& prompt, TIniFile& Ini)
             break;
         }
     }
-    // All eleven keys at every game end, so changes made to the file meanwhile are overwritten
-    // and a save that failed before is made whole.
+}
+
+void HighScores::save(TIniFile& Ini) const
+{
     for (int r = 1; r <= 5; ++r) {
         const std::string n = std::to_string(r);
         Ini.WriteInt("hs_sc", "sc" + n, HiScore[r]);

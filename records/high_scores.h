@@ -18,8 +18,10 @@ struct HighScores {
 
     /** Reads sc1, name1, sc2, name2, ... then tp, with their defaults. */
     void load(const TIniFile& Ini);
-    /** Counts the game, enters Score at the first rank it beats (asking for the name), then saves all eleven keys. */
-    void hiscchk(std::int32_t Score, NamePrompt& prompt, TIniFile& Ini);
+    /** Counts the game and enters Score at the first rank it beats, asking for the name. */
+    void enter(std::int32_t Score, NamePrompt& prompt);
+    /** Writes all eleven keys: sc1, name1, sc2, name2, ... then tp. */
+    void save(TIniFile& Ini) const;
 };
 
 } // namespace zorvat

@@ -2,6 +2,7 @@
 #include "ini_file.h"
 
 #include "error.h"
+#include "file_read.h"
 #include "file_replace.h"
 #include "profile_text.h"
 #include "text_codec.h"
@@ -26,7 +27,7 @@ std::string_view limitCp932(std::string_view bytes)
 {
     std::size_t i = 0;
     while (i < bytes.size()) {
-        const std::size_t n = isCp932LeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < bytes.size() ? 2 : 1;
+        const std::size_t n = cp932CharLength(bytes, i);
         if (i + n > TIniFile::ReadLimit)
             break;
         i += n;
@@ -118,7 +119,8 @@ void TIniFile::WriteText(std::string_view section, std::string_view key, std::st
     if (!s || !k || !v || !doc.canHoldSection(*s) || !doc.canHoldKey(*k) || !doc.canHoldValue(*v))
         throw cannotWrite;
     doc.set(*s, *k, *v);
-    if (!replaceFileContents(m_file, doc.toFileBytes()))
+    // The player's settings may live elsewhere behind a link, which then stays in place.
+    if (replaceFileContents(m_file, doc.toFileBytes(), LinkHandling::Follow))
         throw cannotWrite;
 }
 

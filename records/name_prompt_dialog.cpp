@@ -40,12 +40,16 @@ NameInputBox::NameInputBox(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("ベストタイム更新"));
     m_prompt = new QLabel(QStringLiteral("ベストタイムを更新しました。名前を入力して下さい"), this);
+    m_prompt->setObjectName(QStringLiteral("prompt"));
     m_field = new QLineEdit(this);
+    m_field->setObjectName(QStringLiteral("field"));
     m_field->setValidator(new NameValidator(m_field));
     m_field->setAttribute(Qt::WA_InputMethodEnabled);
     m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_ok->setObjectName(QStringLiteral("okButton"));
     m_ok->setDefault(true);
     m_cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    m_cancel->setObjectName(QStringLiteral("cancelButton"));
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     layOut();

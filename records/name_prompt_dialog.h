@@ -12,8 +12,8 @@ class QPushButton;
 namespace zorvat {
 
 // The one-line input box "ベストタイム更新": a prompt, a name field that starts empty and the
-// buttons "OK" (Enter) and "ｷｬﾝｾﾙ" (Esc, or the close box). Laid out in dialog units of its font
-// in a fixed frame, centred on the screen.
+// buttons "OK" (Enter) and "ｷｬﾝｾﾙ" (Esc, or the close box), named "prompt", "field", "okButton"
+// and "cancelButton". Laid out in dialog units of its font in a fixed frame, centred on the screen.
 class NameInputBox : public QDialog {
     Q_OBJECT
 
@@ -22,11 +22,6 @@ public:
 
     /** The field's text, exactly as typed. */
     QString name() const;
-
-    QLabel* prompt() const { return m_prompt; }
-    QLineEdit* field() const { return m_field; }
-    QPushButton* okButton() const { return m_ok; }
-    QPushButton* cancelButton() const { return m_cancel; }
 
     /** Pixels of `x` horizontal dialog units of `font`: a quarter of its average letter width. */
     static int dialogUnitsX(const QFont& font, int x);
@@ -45,10 +40,10 @@ private:
     QPushButton* m_cancel = nullptr;
 };
 
-// The name prompt of the high-score check: the input box, modal.
+// The name prompt of the high-score check: the input box, modal; "ｷｬﾝｾﾙ", Esc and the close box
+// give the empty name.
 class NamePromptDialog : public NamePrompt {
 public:
-    /** The name typed, on "OK"; the empty text on "ｷｬﾝｾﾙ", Esc or the close box. */
     std::string askName() override;
 };
 

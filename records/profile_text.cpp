@@ -3,8 +3,6 @@
 
 #include "text_codec.h"
 
-#include <cstdint>
-
 namespace zorvat {
 
 namespace {
@@ -52,100 +50,21 @@ bool needsQuotes(std::string_view value)
 // The length of the character at `i`: a code page 932 lead byte takes the next byte with it.
 std::size_t charLength(bool doubleByte, std::string_view s, std::size_t i)
 {
-    return doubleByte && isCp932LeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+    return doubleByte ? cp932CharLength(s, i) : 1;
 }
 
 // Ends in the middle of a double-byte character: "[" such a name "]" would lose its "]".
 bool endsInsideCharacter(bool doubleByte, std::string_view s)
 {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        if (doubleByte && isCp932LeadByte(static_cast<unsigned char>(s[i])) && i + 1 == s.size())
-            return true;
-        i += charLength(doubleByte, s, i);
-    }
-    return false;
+    if (!doubleByte || s.empty())
+        return false;
+    const std::size_t last = lastCp932CharStart(s);
+    return last + 1 == s.size() && isCp932LeadByte(static_cast<unsigned char>(s[last]));
 }
 
 bool hasLineBreakOrNul(std::string_view s)
 {
     return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
-}
-
-void appendUtf8(std::string& out, std::uint32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-// UTF-16 to UTF-8, keeping a lone surrogate as its three-byte form so nothing is lost. An odd
-// last byte is no character and is dropped.
-std::string fromUtf16(std::string_view bytes, bool bigEndian)
-{
-    const auto unit = [&](std::size_t i) {
-        const auto b0 = static_cast<unsigned char>(bytes[2 * i]);
-        const auto b1 = static_cast<unsigned char>(bytes[2 * i + 1]);
-        return static_cast<std::uint32_t>(bigEndian ? (b0 << 8) | b1 : (b1 << 8) | b0);
-    };
-    const std::size_t units = bytes.size() / 2;
-    std::string out;
-    out.reserve(units * 3 / 2);
-    for (std::size_t i = 0; i < units; ++i) {
-        std::uint32_t u = unit(i);
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units) {
-            const std::uint32_t low = unit(i + 1);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                u = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
-                ++i;
-            }
-        }
-        appendUtf8(out, u);
-    }
-    return out;
-}
-
-// The reverse of fromUtf16; a byte that starts no character becomes U+FFFD.
-std::string toUtf16(std::string_view text, bool bigEndian)
-{
-    std::string out;
-    out.reserve(text.size() * 2);
-    const auto put = [&](std::uint32_t u) {
-        const auto hi = static_cast<char>(u >> 8);
-        const auto lo = static_cast<char>(u & 0xFF);
-        out += bigEndian ? hi : lo;
-        out += bigEndian ? lo : hi;
-    };
-    std::size_t i = 0;
-    while (i < text.size()) {
-        std::uint32_t cp = 0;
-        const std::size_t n = decodeUtf8Char(text, i, cp, true);
-        if (n == 0) {
-            cp = 0xFFFD;
-            i += 1;
-        } else {
-            i += n;
-        }
-        if (cp >= 0x10000) {
-            put(0xD800 + ((cp - 0x10000) >> 10));
-            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            put(cp);
-        }
-    }
-    return out;
 }
 
 } // namespace
@@ -237,10 +156,10 @@ ProfileDocument ProfileDocument::fromFileBytes(std::string_view bytes)
         doc.m_text = bytes.substr(Utf8Bom.size());
     } else if (bytes.starts_with(Utf16LeBom)) {
         doc.m_encoding = ProfileEncoding::Utf16Le;
-        doc.m_text = fromUtf16(bytes.substr(Utf16LeBom.size()), false);
+        doc.m_text = fromUtf16(bytes.substr(Utf16LeBom.size()), std::endian::little);
     } else if (bytes.starts_with(Utf16BeBom)) {
         doc.m_encoding = ProfileEncoding::Utf16Be;
-        doc.m_text = fromUtf16(bytes.substr(Utf16BeBom.size()), true);
+        doc.m_text = fromUtf16(bytes.substr(Utf16BeBom.size()), std::endian::big);
     } else {
         doc.m_text = bytes;
     }
@@ -253,9 +172,9 @@ std::string ProfileDocument::toFileBytes() const
     case ProfileEncoding::Utf8:
         return std::string(Utf8Bom) + m_text;
     case ProfileEncoding::Utf16Le:
-        return std::string(Utf16LeBom) + toUtf16(m_text, false);
+        return std::string(Utf16LeBom) + toUtf16(m_text, std::endian::little);
     case ProfileEncoding::Utf16Be:
-        return std::string(Utf16BeBom) + toUtf16(m_text, true);
+        return std::string(Utf16BeBom) + toUtf16(m_text, std::endian::big);
     case ProfileEncoding::Cp932:
         break;
     }

@@ -48,11 +48,11 @@ TForm2::TForm2(QWidget* parent)
     setSizeGripEnabled(false);
 
     // The background is wider than the window; only its left 144 pixels show.
-    m_image1 = new QLabel(this);
-    m_image1->setObjectName(QStringLiteral("Image1"));
-    m_image1->setPixmap(QPixmap::fromImage(Pictures::instance().recordsBackground));
-    m_image1->move(0, 0);
-    m_image1->adjustSize();
+    auto* image1 = new QLabel(this);
+    image1->setObjectName(QStringLiteral("Image1"));
+    image1->setPixmap(QPixmap::fromImage(Pictures::instance().recordsBackground));
+    image1->move(0, 0);
+    image1->adjustSize();
 
     const QColor white(255, 255, 255);
     const QColor aqua(0, 255, 255);
@@ -62,27 +62,27 @@ TForm2::TForm2(QWidget* parent)
         lb_sc[i] = makeLabel(this, scoreNames[i], QPoint(ScoreLeft, RowTops[i]), 16, white, QStringLiteral("0000"));
         lb_nm[i] = makeLabel(this, nameNames[i], QPoint(NameLeft, RowTops[i]), 13, aqua, QString());
     }
-    m_label6 = makeLabel(this, "Label6", QPoint(0, 186), 11, QColor(255, 255, 0), QStringLiteral("ゲーム回数:"));
-    m_tp = makeLabel(this, "lb_tp", QPoint(64, 182), 16, white, QStringLiteral("0"));
+    makeLabel(this, "Label6", QPoint(0, 186), 11, QColor(255, 255, 0), QStringLiteral("ゲーム回数:"));
+    lb_tp = makeLabel(this, "lb_tp", QPoint(64, 182), 16, white, QStringLiteral("0"));
 
-    m_button1 = new QPushButton(QStringLiteral("OK"), this);
-    m_button1->setObjectName(QStringLiteral("Button1"));
-    m_button1->setFont(gameFont(12, true));
-    m_button1->setGeometry(96, 168, 43, 27);
-    m_button1->setDefault(true);
-    connect(m_button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+    auto* button1 = new QPushButton(QStringLiteral("OK"), this);
+    button1->setObjectName(QStringLiteral("Button1"));
+    button1->setFont(gameFont(12, true));
+    button1->setGeometry(96, 168, 43, 27);
+    button1->setDefault(true);
+    connect(button1, &QPushButton::clicked, this, &TForm2::Button1Click);
 }
 
 void TForm2::fill(const HighScores& table, const QWidget& mainWindow)
 {
-    for (int rank = 1; rank <= Ranks; ++rank) {
-        scoreLabel(rank)->setText(scoreText(table.HiScore[rank]));
-        scoreLabel(rank)->adjustSize();
-        nameLabel(rank)->setText(QString::fromStdString(table.HiName[rank]));
-        nameLabel(rank)->adjustSize();
+    for (int i = 0; i < Ranks; ++i) {
+        lb_sc[i]->setText(scoreText(table.HiScore[i + 1]));
+        lb_sc[i]->adjustSize();
+        lb_nm[i]->setText(QString::fromStdString(table.HiName[i + 1]));
+        lb_nm[i]->adjustSize();
     }
-    m_tp->setText(QString::number(table.PlayCount));
-    m_tp->adjustSize();
+    lb_tp->setText(QString::number(table.PlayCount));
+    lb_tp->adjustSize();
 
     // Top edges level, standing against the main window's right edge; a main window at the
     // right of the screen pushes this one off it, and nothing brings it back.

@@ -6,7 +6,6 @@
 #include <array>
 
 class QLabel;
-class QPushButton;
 
 namespace zorvat {
 
@@ -26,24 +25,12 @@ public:
     /** Score text: the last four characters of "0000" followed by the score. */
     static QString scoreText(int score);
 
-    /** The score label of `rank` (1..5), `lb_sc1` .. `lb_sc5`. */
-    QLabel* scoreLabel(int rank) const { return lb_sc.at(rank - 1); }
-    /** The name label of `rank` (1..5), `lb_nm1` .. `lb_nm5`. */
-    QLabel* nameLabel(int rank) const { return lb_nm.at(rank - 1); }
-    QLabel* Image1() const { return m_image1; }
-    QLabel* Label6() const { return m_label6; }
-    QLabel* lb_tp() const { return m_tp; }
-    QPushButton* Button1() const { return m_button1; }
-
 private:
     void Button1Click();
 
-    QLabel* m_image1 = nullptr;
     std::array<QLabel*, Ranks> lb_sc {}; // lb_sc1 .. lb_sc5
     std::array<QLabel*, Ranks> lb_nm {}; // lb_nm1 .. lb_nm5
-    QLabel* m_label6 = nullptr;
-    QLabel* m_tp = nullptr;
-    QPushButton* m_button1 = nullptr;
+    QLabel* lb_tp = nullptr;
 };
 
 } // namespace zorvat

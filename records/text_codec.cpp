@@ -78,6 +78,19 @@ bool isCp932LeadByte(unsigned char b)
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+std::size_t cp932CharLength(std::string_view cp932, std::size_t i)
+{
+    return isCp932LeadByte(static_cast<unsigned char>(cp932[i])) && i + 1 < cp932.size() ? 2 : 1;
+}
+
+std::size_t lastCp932CharStart(std::string_view cp932)
+{
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < cp932.size(); i += cp932CharLength(cp932, i))
+        last = i;
+    return last;
+}
+
 std::string fromCp932Lossy(std::string_view cp932)
 {
     if (auto whole = fromCp932(cp932))
@@ -85,7 +98,7 @@ std::string fromCp932Lossy(std::string_view cp932)
     std::string out;
     std::size_t i = 0;
     while (i < cp932.size()) {
-        const std::size_t n = isCp932LeadByte(static_cast<unsigned char>(cp932[i])) && i + 1 < cp932.size() ? 2 : 1;
+        const std::size_t n = cp932CharLength(cp932, i);
         const auto one = fromCp932(cp932.substr(i, n));
         out += one ? *one : std::string("?");
         i += n;
@@ -153,6 +166,85 @@ std::string validUtf8(std::string_view s)
         const std::size_t n = decodeUtf8Char(s, i, cp);
         out += n ? s.substr(i, n) : std::string_view("\xEF\xBF\xBD");
         i += n ? n : 1;
+    }
+    return out;
+}
+
+namespace {
+
+void appendUtf8(std::string& out, std::uint32_t cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+} // namespace
+
+std::string fromUtf16(std::string_view bytes, std::endian order)
+{
+    const bool bigEndian = order == std::endian::big;
+    const auto unit = [&](std::size_t i) {
+        const auto b0 = static_cast<unsigned char>(bytes[2 * i]);
+        const auto b1 = static_cast<unsigned char>(bytes[2 * i + 1]);
+        return static_cast<std::uint32_t>(bigEndian ? (b0 << 8) | b1 : (b1 << 8) | b0);
+    };
+    const std::size_t units = bytes.size() / 2;
+    std::string out;
+    out.reserve(units * 3 / 2);
+    for (std::size_t i = 0; i < units; ++i) {
+        std::uint32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units) {
+            const std::uint32_t low = unit(i + 1);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                u = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            }
+        }
+        appendUtf8(out, u);
+    }
+    return out;
+}
+
+std::string toUtf16(std::string_view utf8, std::endian order)
+{
+    const bool bigEndian = order == std::endian::big;
+    std::string out;
+    out.reserve(utf8.size() * 2);
+    const auto put = [&](std::uint32_t u) {
+        const auto hi = static_cast<char>(u >> 8);
+        const auto lo = static_cast<char>(u & 0xFF);
+        out += bigEndian ? hi : lo;
+        out += bigEndian ? lo : hi;
+    };
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        std::uint32_t cp = 0;
+        const std::size_t n = decodeUtf8Char(utf8, i, cp, true);
+        if (n == 0) {
+            cp = 0xFFFD;
+            i += 1;
+        } else {
+            i += n;
+        }
+        if (cp >= 0x10000) {
+            put(0xD800 + ((cp - 0x10000) >> 10));
+            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            put(cp);
+        }
     }
     return out;
 }

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh bench
-BUILD_TYPE=Release BUILD_DIR=build-bench scripts/build.sh -DZORVAT_BUILD_TESTS=OFF -DZORVAT_BUILD_SERVER=ON
+BUILD_TYPE=Release BUILD_DIR=build-bench scripts/build.sh -DBUILD_TESTING=OFF -DZORVAT_BUILD_SERVER=ON
 export QT_QPA_PLATFORM=offscreen
 # The ranking server's benchmark also measures PostgreSQL, on a private server that flushes its
 # log as a real one does, stopped again however the run ends.

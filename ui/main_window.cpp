@@ -68,16 +68,16 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::buildClientArea(const Pictures& pictures)
 {
-    m_client = new QWidget(this);
-    m_client->setObjectName(QStringLiteral("client"));
-    m_client->setFixedSize(ClientWidth, ClientHeight);
-    setCentralWidget(m_client);
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(ClientWidth, ClientHeight);
+    setCentralWidget(client);
 
     // Larger than the client area on purpose: only its top-left part shows.
-    auto* image1 = new Backdrop(QStringLiteral("Image1"), pictures.backdrop, m_client);
+    auto* image1 = new Backdrop(QStringLiteral("Image1"), pictures.backdrop, client);
     image1->setGeometry(0, 0, 417, 329);
 
-    auto* panel1 = new BevelPanel(QStringLiteral("Panel1"), GridBlue, m_client);
+    auto* panel1 = new BevelPanel(QStringLiteral("Panel1"), GridBlue, client);
     panel1->setGeometry(16, 64, 213, 207);
     for (int n = 1; n <= CellCount; ++n) {
         const int r = (n - 1) / GridSide;
@@ -86,11 +86,11 @@ void MainWindow::buildClientArea(const Pictures& pictures)
         frame->setGeometry(8 + 40 * c, 5 + 40 * r, 38, 38);
         auto* box = new PaintBox(QStringLiteral("PaintBox%1").arg(n + 5), frame);
         box->move(3, 3);
-        connect(box, &PaintBox::clicked, this, [this, box] { emit PaintBox6Clicked(box->objectName()); });
+        connect(box, &PaintBox::clicked, this, [this, box] { Q_EMIT PaintBox6Clicked(box->objectName()); });
         Cells[n] = box;
     }
 
-    auto* panel2 = new BevelPanel(QStringLiteral("Panel2"), Navy, m_client);
+    auto* panel2 = new BevelPanel(QStringLiteral("Panel2"), Navy, client);
     panel2->setGeometry(8, 8, 225, 49);
     const int frameLeft[] = { 0, 8, 51, 93, 136, 178 };
     for (int k = 1; k <= KindMax; ++k) {
@@ -98,25 +98,25 @@ void MainWindow::buildClientArea(const Pictures& pictures)
         frame->setGeometry(frameLeft[k], 5, 40, 40);
         auto* box = new PaintBox(QStringLiteral("PaintBox%1").arg(k), frame);
         box->move(3, 3);
-        connect(box, &PaintBox::clicked, this, [this, box] { emit PaintBox1Clicked(box->objectName()); });
+        connect(box, &PaintBox::clicked, this, [this, box] { Q_EMIT PaintBox1Clicked(box->objectName()); });
         PalPanels[k] = frame;
         PalBoxes[k] = box;
     }
 
-    m_button1 = new QPushButton(QStringLiteral("Open"), m_client);
+    m_button1 = new QPushButton(QStringLiteral("Open"), client);
     m_button1->setObjectName(QStringLiteral("Button1"));
     m_button1->setGeometry(235, 232, 86, 33);
     connect(m_button1, &QPushButton::clicked, this, &MainWindow::Button1Clicked);
 
-    m_button2 = new QPushButton(QStringLiteral("OK"), m_client);
+    m_button2 = new QPushButton(QStringLiteral("OK"), client);
     m_button2->setObjectName(QStringLiteral("Button2"));
     m_button2->setGeometry(328, 232, 81, 33);
     connect(m_button2, &QPushButton::clicked, this, &MainWindow::Button2Clicked);
 
     m_pnSc = makeCaptionPanel(
-        QStringLiteral("pn_sc"), QStringLiteral("0000"), QColor(255, 255, 0), QRect(328, 184, 81, 33), m_client);
+        QStringLiteral("pn_sc"), QStringLiteral("0000"), QColor(255, 255, 0), QRect(328, 184, 81, 33), client);
     m_pnMon = makeCaptionPanel(
-        QStringLiteral("pn_mon"), QStringLiteral("1問目"), Qt::white, QRect(235, 184, 86, 33), m_client);
+        QStringLiteral("pn_mon"), QStringLiteral("1問目"), Qt::white, QRect(235, 184, 86, 33), client);
 
     setTabOrder(m_button1, m_button2);
 }
@@ -125,22 +125,22 @@ void MainWindow::buildMenu()
 {
     QMenu* g1 = menuBar()->addMenu(QStringLiteral("ｹﾞｰﾑ(&G)"));
     g1->setObjectName(QStringLiteral("G1"));
-    m_n1 = g1->addAction(QStringLiteral("開始"));
-    m_n1->setObjectName(QStringLiteral("N1"));
-    m_n1->setShortcut(QKeySequence(Qt::Key_F2));
-    connect(m_n1, &QAction::triggered, this, &MainWindow::N1Clicked);
+    QAction* n1 = g1->addAction(QStringLiteral("開始"));
+    n1->setObjectName(QStringLiteral("N1"));
+    n1->setShortcut(QKeySequence(Qt::Key_F2));
+    connect(n1, &QAction::triggered, this, &MainWindow::N1Clicked);
     // "終了" carries no key of its own: F2 belongs to "開始" and must never close the window.
-    m_exit1 = g1->addAction(QStringLiteral("終了"));
-    m_exit1->setObjectName(QStringLiteral("Exit1"));
-    connect(m_exit1, &QAction::triggered, this, &QWidget::close);
+    QAction* exit1 = g1->addAction(QStringLiteral("終了"));
+    exit1->setObjectName(QStringLiteral("Exit1"));
+    connect(exit1, &QAction::triggered, this, &QWidget::close);
 
     // Both act straight from the menu bar; neither opens a submenu.
-    m_k1 = menuBar()->addAction(QStringLiteral("記録(&K)"));
-    m_k1->setObjectName(QStringLiteral("K1"));
-    connect(m_k1, &QAction::triggered, this, &MainWindow::K1Clicked);
-    m_help1 = menuBar()->addAction(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
-    m_help1->setObjectName(QStringLiteral("Help1"));
-    connect(m_help1, &QAction::triggered, this, &MainWindow::Help1Clicked);
+    QAction* k1 = menuBar()->addAction(QStringLiteral("記録(&K)"));
+    k1->setObjectName(QStringLiteral("K1"));
+    connect(k1, &QAction::triggered, this, &MainWindow::K1Clicked);
+    QAction* help1 = menuBar()->addAction(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    help1->setObjectName(QStringLiteral("Help1"));
+    connect(help1, &QAction::triggered, this, &MainWindow::Help1Clicked);
 }
 
 void MainWindow::showEvent(QShowEvent* event)

@@ -9,7 +9,6 @@
 #include <array>
 #include <functional>
 
-class QAction;
 class QPushButton;
 class QTimer;
 
@@ -21,7 +20,8 @@ class PaintBox;
 
 // The main window: palette, grid, question and score panels, "Open" and "OK" over the
 // backdrop, the menu bar and the hide timer. It shows what the game tells it through
-// GameView and reports every event as a signal; it holds no game rules.
+// GameView and reports every event as a signal; it holds no game rules. Every control
+// carries its design name as its object name ("Button1", "PaintBox6", "pn_sc", "N1", ...).
 class MainWindow : public QMainWindow, public GameView {
     Q_OBJECT
 public:
@@ -44,23 +44,7 @@ public:
     /** Replaces how pending messages are handled (the shell keeps the idle step out of it). */
     void setProcessPending(std::function<void()> processPending);
 
-    // The controls, for the shell and the tests.
-    PaintBox* cellBox(int cell) const { return Cells[cell]; }
-    PaintBox* paletteBox(int kind) const { return PalBoxes[kind]; }
-    BevelPanel* paletteFrame(int kind) const { return PalPanels[kind]; }
-    BevelPanel* pn_mon() const { return m_pnMon; }
-    BevelPanel* pn_sc() const { return m_pnSc; }
-    QPushButton* button1() const { return m_button1; }
-    QPushButton* button2() const { return m_button2; }
-    QTimer* timer1() const { return m_timer1; }
-    QAction* n1Action() const { return m_n1; }
-    QAction* exitAction() const { return m_exit1; }
-    QAction* k1Action() const { return m_k1; }
-    QAction* help1Action() const { return m_help1; }
-    QWidget* clientArea() const { return m_client; }
-    const CellPainter& painter() const { return m_painter; }
-
-signals:
+Q_SIGNALS:
     void N1Clicked();
     void K1Clicked();
     void Help1Clicked();
@@ -84,16 +68,11 @@ private:
     std::array<PaintBox*, 26> Cells {};
     std::array<PaintBox*, 6> PalBoxes {};
     std::array<BevelPanel*, 6> PalPanels {};
-    QWidget* m_client = nullptr;
     BevelPanel* m_pnMon = nullptr;
     BevelPanel* m_pnSc = nullptr;
     QPushButton* m_button1 = nullptr;
     QPushButton* m_button2 = nullptr;
     QTimer* m_timer1 = nullptr;
-    QAction* m_n1 = nullptr;
-    QAction* m_exit1 = nullptr;
-    QAction* m_k1 = nullptr;
-    QAction* m_help1 = nullptr;
     std::function<void()> m_processPending;
     bool m_placed = false;
 };

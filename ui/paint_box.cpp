@@ -41,7 +41,7 @@ void PaintBox::mouseReleaseEvent(QMouseEvent* event)
     const bool wasPressed = m_pressed;
     m_pressed = false;
     if (wasPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
+        Q_EMIT clicked();
 }
 
 } // namespace zorvat

@@ -20,7 +20,7 @@ public:
     /** Schedules the widget to show the new picture. */
     void canvasChanged() { update(); }
 
-signals:
+Q_SIGNALS:
     /** Left button pressed and released inside the box; the second press of a double-click is no click. */
     void clicked();
 

@@ -1,19 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "../game/fakes.h"
 #include "bevel_panel.h"
 #include "error_box.h"
 #include "idle_hook.h"
-#include "main_window.h"
 #include "paint_box.h"
-#include "pictures.h"
-#include "zorvat_app.h"
+#include "shell_rig.h"
 
 #include <QAction>
 #include <QDialog>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <chrono>
@@ -22,48 +18,10 @@
 using namespace zorvat;
 using namespace zorvat::testing;
 
-namespace {
-
-struct FixedName : NamePrompt {
-    std::string askName() override { return "テスト"; }
-};
-
-// The shell with fake tunes, a settings file in a temporary folder and errors collected.
-struct ShellRig {
-    QTemporaryDir dir;
-    FakeMusic music;
-    FixedClock clock;
-    FixedName name;
-    QStringList errors;
-    std::unique_ptr<ZorvatApp> app;
-
-    explicit ShellRig(bool realRankingBox = false)
-    {
-        Seams seams;
-        seams.music = &music;
-        seams.clock = &clock;
-        seams.namePrompt = &name;
-        seams.iniFile = dir.filePath(QStringLiteral("Zorvat.ini")).toStdString();
-        seams.report = [this](const QString& text) { errors << text; };
-        if (!realRankingBox)
-            seams.confirmRanking = [](const QString&) { return false; };
-        app = std::make_unique<ZorvatApp>(seams);
-    }
-    MainWindow& w() { return app->window(); }
-    Game& game() { return app->game(); }
-};
-
-void click(QWidget* widget)
-{
-    QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(widget->width() / 2, widget->height() / 2));
-}
-
-} // namespace
-
 class TestShell : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void errorTextGetsAFullStopWhenItsLastCharacterSortsAfterOne_data();
     void errorTextGetsAFullStopWhenItsLastCharacterSortsAfterOne();
     void startUpLeavesTheTitleScreenReady();
@@ -72,6 +30,7 @@ private slots:
     void processPendingNeverRunsTheIdleStep();
     void idleStepsGoOnInsideABoxOpenedByAnIdleStep();
     void failingIdleStepIsReportedAndTheLoopGoesOn();
+    void failingCommandIsReportedAndTheRestOfItSkipped();
     void f2StartsANewGameOnAnyScreenAndNeverCloses();
     void recordsAndHelpActStraightFromTheMenuBar();
     void aWholeQuestionPlaysThroughTheRealWindow();
@@ -112,79 +71,81 @@ void TestShell::errorTextGetsAFullStopWhenItsLastCharacterSortsAfterOne()
 void TestShell::startUpLeavesTheTitleScreenReady()
 {
     ShellRig rig;
-    QCOMPARE(rig.game().GameState, gsTitle);
-    QVERIFY(!rig.w().button1()->isEnabled());
-    QVERIFY(!rig.w().button2()->isEnabled());
-    QCOMPARE(rig.w().pn_mon()->caption(), QStringLiteral("1問目"));
-    QCOMPARE(rig.w().pn_sc()->caption(), QStringLiteral("0000"));
-    QVERIFY(!rig.w().timer1()->isActive());
-    QVERIFY(rig.app->idle().installed());
+    QCOMPARE(rig.game.GameState, gsTitle);
+    QVERIFY(!rig.find<QPushButton>("Button1")->isEnabled());
+    QVERIFY(!rig.find<QPushButton>("Button2")->isEnabled());
+    QCOMPARE(rig.find<BevelPanel>("pn_mon")->caption(), QStringLiteral("1問目"));
+    QCOMPARE(rig.find<BevelPanel>("pn_sc")->caption(), QStringLiteral("0000"));
+    QVERIFY(!rig.find<QTimer>("Timer1")->isActive());
     for (int k = 1; k <= KindMax; ++k)
-        QCOMPARE(rig.w().paletteFrame(k)->colour(), QColor(Qt::white));
-    QCOMPARE(rig.app->table().HiScore[1], 5);
+        QCOMPARE(rig.find<BevelPanel>(qPrintable(QStringLiteral("Panel%1").arg(k + 2)))->colour(), QColor(Qt::white));
+    QCOMPARE(rig.records.table().HiScore[1], 5);
     QVERIFY(rig.errors.isEmpty());
+    QTRY_VERIFY(rig.idleCalls > 0);
 }
 
 void TestShell::windowIsLaidOutAsDesigned()
 {
     ShellRig rig;
-    MainWindow& w = rig.w();
+    MainWindow& w = rig.window;
+    auto* client = rig.find<QWidget>("client");
     QCOMPARE(w.windowTitle(), QStringLiteral("Zorvat Ver1.00"));
-    QCOMPARE(w.clientArea()->size(), QSize(415, 277));
+    QCOMPARE(client->size(), QSize(415, 277));
     QCOMPARE(w.minimumSize(), w.maximumSize());
     QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
-    const auto at = [&w](const QWidget* widget) { return widget->mapTo(w.clientArea(), QPoint(0, 0)); };
-    QCOMPARE(at(w.cellBox(1)), QPoint(16 + 8 + 3, 64 + 5 + 3));
-    QCOMPARE(at(w.cellBox(25)), QPoint(16 + 168 + 3, 64 + 165 + 3));
-    QCOMPARE(at(w.cellBox(7)), QPoint(16 + 48 + 3, 64 + 45 + 3));
-    QCOMPARE(w.cellBox(13)->objectName(), QStringLiteral("PaintBox18"));
-    QCOMPARE(w.cellBox(13)->size(), QSize(32, 32));
-    QCOMPARE(at(w.paletteFrame(3)), QPoint(8 + 93, 8 + 5));
-    QCOMPARE(at(w.paletteBox(5)), QPoint(8 + 178 + 3, 8 + 5 + 3));
-    QCOMPARE(w.button1()->geometry(), QRect(235, 232, 86, 33));
-    QCOMPARE(w.button2()->geometry(), QRect(328, 232, 81, 33));
-    QCOMPARE(w.pn_sc()->geometry(), QRect(328, 184, 81, 33));
-    QCOMPARE(w.pn_mon()->geometry(), QRect(235, 184, 86, 33));
-    QCOMPARE(w.pn_sc()->font().pixelSize(), 19);
-    QVERIFY(w.pn_sc()->font().bold());
-    QCOMPARE(w.button1()->text(), QStringLiteral("Open"));
-    QCOMPARE(w.n1Action()->shortcut(), QKeySequence(Qt::Key_F2));
-    QVERIFY(w.exitAction()->shortcut().isEmpty());
+    const auto at = [client](const QWidget* widget) { return widget->mapTo(client, QPoint(0, 0)); };
+    QCOMPARE(at(rig.cell(1)), QPoint(16 + 8 + 3, 64 + 5 + 3));
+    QCOMPARE(at(rig.cell(25)), QPoint(16 + 168 + 3, 64 + 165 + 3));
+    QCOMPARE(at(rig.cell(7)), QPoint(16 + 48 + 3, 64 + 45 + 3));
+    QCOMPARE(rig.cell(13)->objectName(), QStringLiteral("PaintBox18"));
+    QCOMPARE(rig.cell(13)->size(), QSize(32, 32));
+    QCOMPARE(at(rig.find<BevelPanel>("Panel5")), QPoint(8 + 93, 8 + 5));
+    QCOMPARE(at(rig.find<PaintBox>("PaintBox5")), QPoint(8 + 178 + 3, 8 + 5 + 3));
+    QCOMPARE(rig.find<QPushButton>("Button1")->geometry(), QRect(235, 232, 86, 33));
+    QCOMPARE(rig.find<QPushButton>("Button2")->geometry(), QRect(328, 232, 81, 33));
+    QCOMPARE(rig.find<BevelPanel>("pn_sc")->geometry(), QRect(328, 184, 81, 33));
+    QCOMPARE(rig.find<BevelPanel>("pn_mon")->geometry(), QRect(235, 184, 86, 33));
+    QCOMPARE(rig.find<BevelPanel>("pn_sc")->font().pixelSize(), 19);
+    QVERIFY(rig.find<BevelPanel>("pn_sc")->font().bold());
+    QCOMPARE(rig.find<QPushButton>("Button1")->text(), QStringLiteral("Open"));
+    QCOMPARE(rig.find<QAction>("N1")->shortcut(), QKeySequence(Qt::Key_F2));
+    QVERIFY(rig.find<QAction>("Exit1")->shortcut().isEmpty());
 }
 
 void TestShell::idleStepsRunAsSoonAsStartUpIsDone()
 {
     ShellRig rig;
-    QTRY_VERIFY(rig.game().AnimStep > 3);
+    QTRY_VERIFY(rig.game.AnimStep > 3);
     // Whatever the step, a cell's corner shows the corner of its piece of the title picture.
-    QCOMPARE(rig.w().cellBox(1)->canvas().pixelColor(0, 0), Pictures::instance().im2.pixelColor(0, 0));
-    QCOMPARE(rig.w().cellBox(25)->canvas().pixelColor(0, 0), Pictures::instance().im2.pixelColor(128, 128));
+    QCOMPARE(rig.cell(1)->canvas().pixelColor(0, 0), Pictures::instance().im2.pixelColor(0, 0));
+    QCOMPARE(rig.cell(25)->canvas().pixelColor(0, 0), Pictures::instance().im2.pixelColor(128, 128));
 }
 
 void TestShell::processPendingNeverRunsTheIdleStep()
 {
     ShellRig rig;
-    QTRY_VERIFY(rig.app->idle().calls() > 0);
-    const long long before = rig.app->idle().calls();
+    QTRY_VERIFY(rig.idleCalls > 0);
+    const long long before = rig.idleCalls;
     // Let the next idle step fall due, then handle everything that is waiting.
     std::this_thread::sleep_for(std::chrono::milliseconds(3 * IdleHook::IdlePeriodMs));
-    rig.w().ProcessPending();
-    QCOMPARE(rig.app->idle().calls(), before);
-    QTRY_VERIFY(rig.app->idle().calls() > before);
+    rig.window.ProcessPending();
+    QCOMPARE(rig.idleCalls, before);
+    QTRY_VERIFY(rig.idleCalls > before);
 }
 
 void TestShell::idleStepsGoOnInsideABoxOpenedByAnIdleStep()
 {
     int nestedCalls = 0;
+    int running = 0;
     int deepest = 0;
     bool opened = false;
-    IdleHook* hook = nullptr;
     IdleHook idle(
         [&](bool& IdleDone) {
             IdleDone = false;
-            deepest = std::max(deepest, hook->depth());
+            deepest = std::max(deepest, ++running);
             if (opened) {
                 ++nestedCalls;
+                --running;
                 return;
             }
             opened = true;
@@ -192,9 +153,9 @@ void TestShell::idleStepsGoOnInsideABoxOpenedByAnIdleStep()
             QTimer::singleShot(300, &box, &QDialog::accept);
             box.exec();
             opened = false;
+            --running;
         },
         [](const QString&) {});
-    hook = &idle;
     idle.install();
     QTRY_VERIFY(nestedCalls > 5);
     QCOMPARE(deepest, 2);
@@ -217,119 +178,151 @@ void TestShell::failingIdleStepIsReportedAndTheLoopGoesOn()
     idle.uninstall();
 }
 
+void TestShell::failingCommandIsReportedAndTheRestOfItSkipped()
+{
+    ShellRig rig;
+    rig.questionTune->failPlay = true;
+    rig.find<QAction>("N1")->trigger();
+    QCOMPARE(rig.errors, QStringList { QStringLiteral("MCI ﾃﾞﾊﾞｲｽがありません.") });
+    QCOMPARE(rig.game.GameState, gsTitle);
+    QVERIFY(!rig.find<QPushButton>("Button1")->isEnabled());
+
+    rig.questionTune->failPlay = false;
+    rig.find<QAction>("N1")->trigger();
+    QCOMPARE(rig.game.GameState, gsPlay);
+    QCOMPARE(rig.errors.size(), 1);
+}
+
 void TestShell::f2StartsANewGameOnAnyScreenAndNeverCloses()
 {
     ShellRig rig;
-    rig.app->show();
-    QVERIFY(QTest::qWaitForWindowActive(&rig.w()));
+    rig.window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&rig.window));
     for (GameState screen : { gsTitle, gsCorrect, gsOver }) {
-        rig.game().GameState = screen;
-        QTest::keyClick(&rig.w(), Qt::Key_F2);
-        QCOMPARE(rig.game().GameState, gsPlay);
-        QCOMPARE(rig.w().pn_sc()->caption(), QStringLiteral("0点"));
-        QVERIFY(rig.w().isVisible());
+        if (screen == gsCorrect) {
+            rig.game.Button2Click(); // nothing dealt, nothing placed: equal grids
+        } else if (screen == gsOver) {
+            rig.game.Button1Click();
+            rig.game.Button2Click();
+        }
+        QCOMPARE(rig.game.GameState, screen);
+        QTest::keyClick(&rig.window, Qt::Key_F2);
+        QCOMPARE(rig.game.GameState, gsPlay);
+        QCOMPARE(rig.find<BevelPanel>("pn_sc")->caption(), QStringLiteral("0点"));
+        QVERIFY(rig.window.isVisible());
     }
-    click(rig.w().button1()); // a pattern on show
-    QTest::keyClick(&rig.w(), Qt::Key_F2);
-    QVERIFY(!rig.w().timer1()->isActive());
-    QVERIFY(rig.w().isVisible());
+    click(rig.find<QPushButton>("Button1")); // a pattern on show
+    QTest::keyClick(&rig.window, Qt::Key_F2);
+    QVERIFY(!rig.find<QTimer>("Timer1")->isActive());
+    QVERIFY(rig.window.isVisible());
 }
 
 void TestShell::recordsAndHelpActStraightFromTheMenuBar()
 {
     ShellRig rig;
-    const QList<QAction*> bar = rig.w().menuBar()->actions();
+    const QList<QAction*> bar = rig.window.menuBar()->actions();
+    auto* k1 = rig.find<QAction>("K1");
+    auto* help1 = rig.find<QAction>("Help1");
     QCOMPARE(bar.size(), 3);
     QCOMPARE(bar[0]->text(), QStringLiteral("ｹﾞｰﾑ(&G)"));
-    QCOMPARE(bar[1], rig.w().k1Action());
-    QCOMPARE(bar[2], rig.w().help1Action());
-    QVERIFY(!rig.w().k1Action()->menu());
-    QVERIFY(!rig.w().help1Action()->menu());
-    QCOMPARE(rig.w().k1Action()->text(), QStringLiteral("記録(&K)"));
-    QCOMPARE(rig.w().help1Action()->text(), QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    QCOMPARE(bar[1], k1);
+    QCOMPARE(bar[2], help1);
+    QVERIFY(!k1->menu());
+    QVERIFY(!help1->menu());
+    QCOMPARE(k1->text(), QStringLiteral("記録(&K)"));
+    QCOMPARE(help1->text(), QStringLiteral("ﾍﾙﾌﾟ(&H)"));
 }
 
 void TestShell::aWholeQuestionPlaysThroughTheRealWindow()
 {
     ShellRig rig;
-    rig.app->show();
-    QVERIFY(QTest::qWaitForWindowExposed(&rig.w()));
-    rig.w().n1Action()->trigger();
+    rig.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+    rig.find<QAction>("N1")->trigger();
     for (int question = 1; question <= 7; ++question) {
         rig.clock.now.millisecond = question * 101;
-        click(rig.w().button1());
-        QVERIFY(rig.game().Showing);
-        QCOMPARE(rig.w().pn_mon()->caption(), QStringLiteral("%1問目").arg(question));
+        click(rig.find<QPushButton>("Button1"));
+        QVERIFY(rig.game.Showing);
+        QCOMPARE(rig.find<BevelPanel>("pn_mon")->caption(), QStringLiteral("%1問目").arg(question));
         // Cells ignore clicks while the pattern shows.
-        click(rig.w().cellBox(25));
-        QCOMPARE(rig.game().Board[25], 0);
+        click(rig.cell(25));
+        QCOMPARE(rig.game.Board[25], 0);
         if (question == 1) {
-            QTRY_VERIFY_WITH_TIMEOUT(!rig.game().Showing, 4000);
+            QTRY_VERIFY_WITH_TIMEOUT(!rig.game.Showing, 4000);
         } else {
-            rig.w().timer1()->setInterval(50); // later hides need not take the full three seconds
-            QTRY_VERIFY(!rig.game().Showing);
+            rig.find<QTimer>("Timer1")->setInterval(50); // later hides need not take the full three seconds
+            QTRY_VERIFY(!rig.game.Showing);
         }
-        QVERIFY(rig.w().button2()->isEnabled());
+        QVERIFY(rig.find<QPushButton>("Button2")->isEnabled());
         const QColor green(0, 128, 0);
-        QCOMPARE(rig.w().cellBox(13)->canvas().pixelColor(16, 16), green);
+        QCOMPARE(rig.cell(13)->canvas().pixelColor(16, 16), green);
         for (int cell = 1; cell <= CellCount; ++cell) {
-            const int kind = rig.game().Answer[cell];
+            const int kind = rig.game.Answer[cell];
             if (kind == 0)
                 continue;
-            click(rig.w().paletteBox(kind));
-            click(rig.w().cellBox(cell));
+            click(rig.find<PaintBox>(qPrintable(QStringLiteral("PaintBox%1").arg(kind))));
+            click(rig.cell(cell));
         }
-        click(rig.w().button2());
-        QCOMPARE(rig.game().GameState, gsCorrect);
-        QCOMPARE(rig.w().pn_sc()->caption(), QString::number(question));
+        click(rig.find<QPushButton>("Button2"));
+        QCOMPARE(rig.game.GameState, gsCorrect);
+        QCOMPARE(rig.find<BevelPanel>("pn_sc")->caption(), QString::number(question));
     }
-    click(rig.w().button1());
-    rig.w().timer1()->setInterval(50);
-    QTRY_VERIFY(!rig.game().Showing);
-    click(rig.w().button2());
-    QCOMPARE(rig.game().GameState, gsOver);
-    QVERIFY(!rig.w().button1()->isEnabled());
-    QVERIFY(!rig.w().button2()->isEnabled());
+    click(rig.find<QPushButton>("Button1"));
+    rig.find<QTimer>("Timer1")->setInterval(50);
+    QTRY_VERIFY(!rig.game.Showing);
+    click(rig.find<QPushButton>("Button2"));
+    QCOMPARE(rig.game.GameState, gsOver);
+    QVERIFY(!rig.find<QPushButton>("Button1")->isEnabled());
+    QVERIFY(!rig.find<QPushButton>("Button2")->isEnabled());
 }
 
 void TestShell::doubleClickTogglesACellOnce()
 {
     ShellRig rig;
-    rig.app->show();
-    QVERIFY(QTest::qWaitForWindowExposed(&rig.w()));
-    rig.w().n1Action()->trigger();
-    click(rig.w().button1());
-    rig.w().timer1()->setInterval(20);
-    QTRY_VERIFY(!rig.game().Showing);
+    rig.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+    rig.find<QAction>("N1")->trigger();
+    click(rig.find<QPushButton>("Button1"));
+    rig.find<QTimer>("Timer1")->setInterval(20);
+    QTRY_VERIFY(!rig.game.Showing);
     // What the window system delivers for a double-click: the second press comes as a double-click.
-    PaintBox* cell = rig.w().cellBox(3);
+    PaintBox* cell = rig.cell(3);
     QTest::mousePress(cell, Qt::LeftButton);
     QTest::mouseRelease(cell, Qt::LeftButton);
     QTest::mouseDClick(cell, Qt::LeftButton);
     QTest::mouseRelease(cell, Qt::LeftButton);
-    QCOMPARE(rig.game().Board[3], 1);
+    QCOMPARE(rig.game.Board[3], 1);
 }
 
 void TestShell::exitClosesTheWindow()
 {
     ShellRig rig;
-    rig.app->show();
-    QVERIFY(QTest::qWaitForWindowExposed(&rig.w()));
-    rig.w().exitAction()->trigger();
-    QVERIFY(!rig.w().isVisible());
+    rig.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+    rig.find<QAction>("Exit1")->trigger();
+    QVERIFY(!rig.window.isVisible());
 }
 
 void TestShell::rankingQuestionIsAnsweredInItsBoxWhileTheScreensRunOn()
 {
-    ShellRig rig(true);
-    rig.app->show();
-    QVERIFY(QTest::qWaitForWindowExposed(&rig.w()));
-    rig.w().n1Action()->trigger();
-    rig.game().Score = 12;
-    rig.game().Button2Click(); // nothing dealt, nothing placed: equal grids
-    rig.game().Answer[1] = 1;
-    rig.game().Button2Click();
-    QCOMPARE(rig.game().GameState, gsOver);
+    ShellRig rig(ShellRig::Question::RealBox);
+    rig.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+    rig.find<QAction>("N1")->trigger();
+    // Thirteen right answers, then a wrong one.
+    for (int question = 1; question <= 14; ++question) {
+        rig.game.Button1Click();
+        rig.game.Timer1Timer();
+        for (int cell = 1; cell <= CellCount && question <= 13; ++cell) {
+            if (const int kind = rig.game.Answer[cell]) {
+                rig.game.PaintBox1Click("PaintBox" + std::to_string(kind));
+                rig.game.PaintBox6Click(box(cell));
+            }
+        }
+        rig.game.Button2Click();
+    }
+    QCOMPARE(rig.game.Score, 13);
+    QCOMPARE(rig.game.GameState, gsOver);
 
     QString caption, message, buttons;
     long long callsWhileOpen = 0;
@@ -344,24 +337,24 @@ void TestShell::rankingQuestionIsAnsweredInItsBoxWhileTheScreensRunOn()
             message = box->text();
             for (QAbstractButton* b : box->buttons())
                 buttons += b->text() + QLatin1Char('|');
-            callsWhileOpen = rig.app->idle().calls();
+            callsWhileOpen = rig.idleCalls;
             return;
         }
-        if (rig.app->idle().calls() > callsWhileOpen + 5) {
+        if (rig.idleCalls > callsWhileOpen + 5) {
             callsWhileOpen = -1;
             QTest::keyClick(box, Qt::Key_Escape);
         }
     });
     poll.start();
-    QTRY_COMPARE_WITH_TIMEOUT(rig.game().GameState, gsTitle, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.game.GameState, gsTitle, 10000);
     QCOMPARE(caption, QStringLiteral("確認"));
     QCOMPARE(message, QStringLiteral("スコア：13点をインターネットランキング申請しますか？"));
     QCOMPARE(buttons, QStringLiteral("はい(&Y)|いいえ(&N)|"));
     QCOMPARE(callsWhileOpen, -1); // the idle steps went on behind the box
-    QCOMPARE(rig.app->table().PlayCount, 1);
-    QCOMPARE(rig.app->table().HiScore[1], 13);
-    QCOMPARE(rig.app->table().HiName[1], std::string("テスト"));
-    QCOMPARE(rig.game().AnimStep, 100);
+    QCOMPARE(rig.records.table().PlayCount, 1);
+    QCOMPARE(rig.records.table().HiScore[1], 13);
+    QCOMPARE(rig.records.table().HiName[1], std::string("テスト"));
+    QCOMPARE(rig.game.AnimStep, 100);
 }
 
 QTEST_MAIN(TestShell)

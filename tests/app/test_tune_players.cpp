@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "../game/fakes.h"
+#include "game_fakes.h"
 #include "tune_players.h"
 
 #include <QtTest>
@@ -157,7 +157,7 @@ using Log = std::vector<std::string>;
 class TestTunePlayers : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void startUpPlaysTheTitleTuneAndOpensTheQuestionTuneWithoutPlayingIt();
     void aWholeGameSwitchesToTheQuestionTuneAndBack_data();
     void aWholeGameSwitchesToTheQuestionTuneAndBack();

@@ -35,14 +35,16 @@ QImage ReferenceLook::panel(Panel which, const QString& caption)
 QImage ReferenceLook::records(
     const std::array<QString, 5>& scores, const std::array<QString, 5>& names, const QString& count)
 {
+    const auto show = [this](const QString& label, const QString& text) {
+        auto* target = m_records->findChild<QLabel*>(label);
+        target->setText(text);
+        target->adjustSize();
+    };
     for (int rank = 1; rank <= 5; ++rank) {
-        m_records->scoreLabel(rank)->setText(scores[rank - 1]);
-        m_records->scoreLabel(rank)->adjustSize();
-        m_records->nameLabel(rank)->setText(names[rank - 1]);
-        m_records->nameLabel(rank)->adjustSize();
+        show(QStringLiteral("lb_sc%1").arg(rank), scores[rank - 1]);
+        show(QStringLiteral("lb_nm%1").arg(rank), names[rank - 1]);
     }
-    m_records->lb_tp()->setText(count);
-    m_records->lb_tp()->adjustSize();
+    show(QStringLiteral("lb_tp"), count);
     return m_records->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
@@ -61,7 +63,8 @@ QRect ReferenceLook::menuEntry(const QString& name) const
 
 QRect ReferenceLook::exitEntry() const
 {
-    return m_main->findChild<QMenu*>(QStringLiteral("G1"))->actionGeometry(m_main->exitAction());
+    return m_main->findChild<QMenu*>(QStringLiteral("G1"))
+        ->actionGeometry(m_main->findChild<QAction*>(QStringLiteral("Exit1")));
 }
 
 } // namespace zorvat::e2e

@@ -80,7 +80,7 @@ public:
     {
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase();
     void init();
     void cleanup();

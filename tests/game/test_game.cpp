@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fakes.h"
+#include "game_fakes.h"
 #include "question_table.h"
 #include "random.h"
 
@@ -13,7 +13,7 @@ using namespace zorvat::testing;
 class TestGame : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void reseedTakesTheMillisecondsOfTheUtcDay();
     void seedZeroDrawsTheKnownAttempts();
     void seedZeroDealOfTenTilesDropsTheEighthAttempt();

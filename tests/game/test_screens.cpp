@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fakes.h"
+#include "game_fakes.h"
 
 #include <QtTest>
 
@@ -35,7 +35,7 @@ constexpr int Cycle = 233;
 class TestScreens : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void titleZoomCyclesThroughAllStepsThenHolds();
     void titleFramePaintsThePaletteAndAllCellsInReadingOrder();
     void playStepRepaintsPaletteAndBoardUnlessShowing();
@@ -47,6 +47,8 @@ private slots:
     void newGameDuringTheGameOverZoomAbandonsTheGame();
     void failedPageLeavesTheGameOverScreenStillAndUncounted();
     void failedSaveSkipsTheReturnToTheTitle();
+    void failedTuneSwitchLeavesTheTitleAfterYesAndTheStillGameOverAfterNo_data();
+    void failedTuneSwitchLeavesTheTitleAfterYesAndTheStillGameOverAfterNo();
     void firstTitleFrameAfterAGameUsesStepHundredThenStartsOver();
     void titleTuneIsRestartedOnlyOnTheTitleScreen();
     void questionTuneIsRestartedOnlyInPlay();
@@ -209,6 +211,28 @@ void TestScreens::failedSaveSkipsTheReturnToTheTitle()
     QCOMPARE(rig.records.hiscchkCalls, 1);
     rig.game.N1Click(); // the way on
     QCOMPARE(rig.game.GameState, gsPlay);
+}
+
+void TestScreens::failedTuneSwitchLeavesTheTitleAfterYesAndTheStillGameOverAfterNo_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<GameState>("screen");
+    QTest::newRow("はい: back on the title") << true << gsTitle;
+    QTest::newRow("いいえ: the game-over screen stays") << false << gsOver;
+}
+
+void TestScreens::failedTuneSwitchLeavesTheTitleAfterYesAndTheStillGameOverAfterNo()
+{
+    QFETCH(bool, yes);
+    QFETCH(GameState, screen);
+    GameRig rig;
+    loseAfterOnePoint(rig);
+    rig.records.answerYes = yes;
+    rig.music.failStop = true;
+    rig.idle(Cycle - 1);
+    QVERIFY_THROWS_EXCEPTION(Error, rig.idle());
+    QCOMPARE(rig.game.GameState, screen);
+    QCOMPARE(rig.records.hiscchkCalls, 1);
 }
 
 void TestScreens::firstTitleFrameAfterAGameUsesStepHundredThenStartsOver()

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "settings_folder.h"
 #include "error.h"
 #include "high_scores.h"
 #include "ini_file.h"
-#include "name_prompt.h"
+#include "records_fakes.h"
+#include "score_keeper.h"
+#include "settings_folder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -14,16 +16,19 @@ using namespace zorvat::testing;
 
 namespace {
 
-// Answers the name prompt with a fixed name and counts how often it was asked.
-class FakePrompt : public NamePrompt {
-public:
-    std::string answer = "New";
-    int asked = 0;
-    std::string askName() override
+// The game's records on the settings folder's file, read as start-up reads them.
+struct Keeper {
+    explicit Keeper(const SettingsFolder& folder)
+        : records(folder.iniPath().toStdString(), prompt, question, desktop)
     {
-        ++asked;
-        return answer;
+        records.load();
     }
+    const HighScores& table() const { return records.table(); }
+
+    FakePrompt prompt;
+    FakeQuestion question;
+    FakeOpener desktop;
+    ScoreKeeper records;
 };
 
 using Table = QList<int>;
@@ -51,7 +56,7 @@ const QByteArray DefaultFile
 class TestHighScores : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void init();
 
     void withoutAFileTheDefaultTableIsRead();
@@ -68,6 +73,7 @@ private slots:
     void everyGameRewritesAllKeysAndCountsUp();
     void gameEndKeepsCommentsAndOtherSectionsByteForByte();
     void failedSaveStopsThereButTheGameIsCounted();
+    void endOfGameAsksThenWritesAndOpensThePageWithTheCountSoFar();
 
 private:
     HighScores loaded() const;
@@ -98,11 +104,9 @@ void TestHighScores::withoutAFileTheDefaultTableIsRead()
 
 void TestHighScores::firstGameWithoutAFileCreatesItInOrder()
 {
-    HighScores t = loaded();
-    FakePrompt prompt;
-    TIniFile ini(m_folder.iniPath().toStdString());
-    t.hiscchk(0, prompt, ini);
-    QCOMPARE(prompt.asked, 0);
+    Keeper k(m_folder);
+    k.records.hiscchk(0);
+    QCOMPARE(k.prompt.asked, 0);
     QCOMPARE(m_folder.contents(), DefaultFile);
 }
 
@@ -128,14 +132,12 @@ void TestHighScores::gameEndOnTheDefaultTable()
     QFETCH(int, asked);
     QFETCH(Table, table);
     QFETCH(QStringList, names);
-    HighScores t = loaded();
-    FakePrompt prompt;
-    TIniFile ini(m_folder.iniPath().toStdString());
-    t.hiscchk(score, prompt, ini);
-    QCOMPARE(prompt.asked, asked);
-    QCOMPARE(scores(t), table);
-    QCOMPARE(::names(t), names);
-    QCOMPARE(t.PlayCount, 1);
+    Keeper k(m_folder);
+    k.records.hiscchk(score);
+    QCOMPARE(k.prompt.asked, asked);
+    QCOMPARE(scores(k.table()), table);
+    QCOMPARE(::names(k.table()), names);
+    QCOMPARE(k.table().PlayCount, 1);
 
     const HighScores reread = loaded();
     QCOMPARE(scores(reread), table);
@@ -145,11 +147,9 @@ void TestHighScores::gameEndOnTheDefaultTable()
 
 void TestHighScores::cancelledOrEmptyNameSurvivesARestartAsEmpty()
 {
-    HighScores t = loaded();
-    FakePrompt prompt;
-    prompt.answer = "";
-    TIniFile ini(m_folder.iniPath().toStdString());
-    t.hiscchk(9, prompt, ini);
+    Keeper k(m_folder);
+    k.prompt.answer = "";
+    k.records.hiscchk(9);
     QVERIFY(m_folder.contents().contains("\r\nname1=\r\n"));
     QCOMPARE(loaded().HiName[1], std::string());
     QCOMPARE(loaded().HiName[2], std::string("Rv-nq1"));
@@ -167,28 +167,24 @@ void TestHighScores::namesComeBackExactlyAsTyped_data()
 void TestHighScores::namesComeBackExactlyAsTyped()
 {
     QFETCH(QString, name);
-    HighScores t = loaded();
-    FakePrompt prompt;
-    prompt.answer = name.toStdString();
-    TIniFile ini(m_folder.iniPath().toStdString());
-    t.hiscchk(9, prompt, ini);
+    Keeper k(m_folder);
+    k.prompt.answer = name.toStdString();
+    k.records.hiscchk(9);
     QCOMPARE(QString::fromStdString(loaded().HiName[1]), name);
 }
 
 void TestHighScores::hexadecimalGameCountIsReadAndRewrittenInDecimalAndWrapsAtTheLimit()
 {
     m_folder.put("[pass]\r\ntp=0x10\r\n");
-    HighScores t = loaded();
-    QCOMPARE(t.PlayCount, 16);
-    FakePrompt prompt;
-    TIniFile ini(m_folder.iniPath().toStdString());
-    t.hiscchk(0, prompt, ini);
+    Keeper k(m_folder);
+    QCOMPARE(k.table().PlayCount, 16);
+    k.records.hiscchk(0);
     QVERIFY(m_folder.contents().startsWith("[pass]\r\ntp=17\r\n[hs_sc]\r\n"));
 
     m_folder.put("[pass]\r\ntp=$7FFFFFFF\r\n");
-    t = loaded();
-    t.hiscchk(0, prompt, ini);
-    QCOMPARE(t.PlayCount, INT32_MIN);
+    k.records.load();
+    k.records.hiscchk(0);
+    QCOMPARE(k.table().PlayCount, INT32_MIN);
 }
 
 void TestHighScores::oddValuesOfARankScoreRead_data()
@@ -214,29 +210,25 @@ void TestHighScores::oddValuesOfARankScoreRead()
 void TestHighScores::tableEditedOutOfOrderIsTakenAsItStands()
 {
     m_folder.put("[hs_sc]\r\nsc1=1\r\nsc2=8\r\n");
-    HighScores t = loaded();
-    QCOMPARE(scores(t), Table({ 1, 8, 3, 2, 1 }));
-    FakePrompt prompt;
-    TIniFile ini(m_folder.iniPath().toStdString());
-    t.hiscchk(5, prompt, ini);
-    QCOMPARE(prompt.asked, 1);
-    QCOMPARE(scores(t), Table({ 5, 1, 8, 3, 2 }));
-    QCOMPARE(names(t), QStringList({ "New", "Rv-nq1", "Rv-nq2", "Rv-nq3", "Rv-nq4" }));
+    Keeper k(m_folder);
+    QCOMPARE(scores(k.table()), Table({ 1, 8, 3, 2, 1 }));
+    k.records.hiscchk(5);
+    QCOMPARE(k.prompt.asked, 1);
+    QCOMPARE(scores(k.table()), Table({ 5, 1, 8, 3, 2 }));
+    QCOMPARE(names(k.table()), QStringList({ "New", "Rv-nq1", "Rv-nq2", "Rv-nq3", "Rv-nq4" }));
 }
 
 void TestHighScores::everyGameRewritesAllKeysAndCountsUp()
 {
-    HighScores t = loaded();
-    FakePrompt prompt;
-    TIniFile ini(m_folder.iniPath().toStdString());
+    Keeper k(m_folder);
     for (int game = 1; game <= 3; ++game) {
         // Changes made to the file behind the running game's back are overwritten.
         m_folder.put(QByteArray(DefaultFile).replace("sc1=5", "sc1=99").replace("name5=Rv-nq5", "name5=Other"));
-        t.hiscchk(0, prompt, ini);
-        QCOMPARE(t.PlayCount, game);
+        k.records.hiscchk(0);
+        QCOMPARE(k.table().PlayCount, game);
         QCOMPARE(m_folder.contents(), QByteArray(DefaultFile).replace("tp=1", "tp=" + QByteArray::number(game)));
     }
-    QCOMPARE(prompt.asked, 0);
+    QCOMPARE(k.prompt.asked, 0);
 }
 
 void TestHighScores::gameEndKeepsCommentsAndOtherSectionsByteForByte()
@@ -245,12 +237,10 @@ void TestHighScores::gameEndKeepsCommentsAndOtherSectionsByteForByte()
     // edited: a comment, a foreign section, a Shift-JIS name, a blank line, keys in other cases.
     m_folder.put("; Zorvat\r\n[HS_SC]\r\nSC1=7\r\nsc2 = 6\r\n\r\n[other]\r\nkey=\x8e\x52\r\n"
                  "[name]\r\nname1=\x8e\x52\x93\x63\r\n[pass]\r\ntp=41\r\n");
-    HighScores t = loaded();
-    QCOMPARE(QString::fromStdString(t.HiName[1]), QStringLiteral("山田"));
-    FakePrompt prompt;
-    prompt.answer = "太郎";
-    TIniFile ini(m_folder.iniPath().toStdString());
-    t.hiscchk(6, prompt, ini);
+    Keeper k(m_folder);
+    QCOMPARE(QString::fromStdString(k.table().HiName[1]), QStringLiteral("山田"));
+    k.prompt.answer = "太郎";
+    k.records.hiscchk(6);
     QCOMPARE(m_folder.contents(),
         QByteArray("; Zorvat\r\n[HS_SC]\r\nSC1=7\r\nsc2=6\r\nsc3=6\r\nsc4=3\r\nsc5=2\r\n\r\n"
                    "[other]\r\nkey=\x8e\x52\r\n"
@@ -262,19 +252,44 @@ void TestHighScores::failedSaveStopsThereButTheGameIsCounted()
 {
     m_folder.put("[pass]\r\ntp=3\r\n");
     QVERIFY(QFile::setPermissions(m_folder.iniPath(), QFile::ReadOwner));
-    HighScores t = loaded();
-    FakePrompt prompt;
-    TIniFile ini(m_folder.iniPath().toStdString());
+    Keeper k(m_folder);
     try {
-        t.hiscchk(9, prompt, ini);
+        k.records.hiscchk(9);
         QFAIL("the save went through");
     } catch (const Error& e) {
         QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Zorvat.ini に書き込めません"));
     }
-    QCOMPARE(t.PlayCount, 4);
-    QCOMPARE(t.HiScore[1], 9);
+    QCOMPARE(k.table().PlayCount, 4);
+    QCOMPARE(k.table().HiScore[1], 9);
     QCOMPARE(m_folder.contents(), QByteArray("[pass]\r\ntp=3\r\n"));
     QVERIFY(QFile::setPermissions(m_folder.iniPath(), QFile::ReadOwner | QFile::WriteOwner));
+}
+
+void TestHighScores::endOfGameAsksThenWritesAndOpensThePageWithTheCountSoFar()
+{
+    m_folder.put("[pass]\r\ntp=41\r\n");
+    const QString startFolder = QDir::currentPath();
+    QTemporaryDir pageFolder;
+    QVERIFY(QDir::setCurrent(pageFolder.path()));
+    Keeper k(m_folder);
+    k.question.answerYes = true;
+    const bool agreed = k.records.ConfirmRanking("スコア：12点をインターネットランキング申請しますか？");
+    k.records.WriteRankPage(12);
+    k.records.OpenRankPage();
+    k.records.hiscchk(12);
+    QFile page(QStringLiteral("intsc.htm"));
+    const bool pageRead = page.open(QIODevice::ReadOnly);
+    const QByteArray pageBytes = page.readAll();
+    const QString pagePath = QFileInfo(page).absoluteFilePath();
+    QDir::setCurrent(startFolder);
+
+    QVERIFY(agreed);
+    QCOMPARE(k.question.messages, std::vector<std::string> { "スコア：12点をインターネットランキング申請しますか？" });
+    QVERIFY(pageRead);
+    QVERIFY(pageBytes.contains("NAME=\"sc\" VALUE=\"12\" >"));
+    QVERIFY(pageBytes.contains("NAME=\"play\" VALUE=\"41\" >"));
+    QCOMPARE(k.desktop.opened, QStringList { pagePath });
+    QCOMPARE(k.table().PlayCount, 42);
 }
 
 QTEST_GUILESS_MAIN(TestHighScores)

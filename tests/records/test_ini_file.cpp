@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "settings_folder.h"
 #include "error.h"
 #include "ini_file.h"
+#include "lowered_limit.h"
+#include "settings_folder.h"
 
 #include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace zorvat;
@@ -33,7 +32,7 @@ const QByteArray Taro = "\x91\xbe\x98\x59";
 class TestIniFile : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void init();
 
     void readsFilesAsTheDesktopWritesThem_data();
@@ -412,20 +411,16 @@ void TestIniFile::fullDiskLeavesTheOldFileWhole()
     // A file-size limit makes every write past it fail as a full disk would.
     const QByteArray before = "[name]\r\nname1=" + QByteArray(100, 'x') + "\r\n";
     m_folder.put(before);
-    rlimit saved {};
-    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tight = saved;
-    tight.rlim_cur = 64;
-    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &tight), 0);
     bool failed = false;
-    try {
-        TIniFile(m_folder.iniPath().toStdString()).WriteText("name", "name1", std::string(100, 'y'));
-    } catch (const Error&) {
-        failed = true;
+    {
+        LoweredLimit limit(RLIMIT_FSIZE, 64);
+        QVERIFY(limit.held());
+        try {
+            TIniFile(m_folder.iniPath().toStdString()).WriteText("name", "name1", std::string(100, 'y'));
+        } catch (const Error&) {
+            failed = true;
+        }
     }
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
     QVERIFY(failed);
     QCOMPARE(m_folder.contents(), before);
     QCOMPARE(leftovers(), QStringList { QStringLiteral("Zorvat.ini") });

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "../game/fakes.h"
-#include "internet_rank.h"
-#include "main_window.h"
+#include "lowered_limit.h"
+#include "rank_page.h"
+#include "rank_page_file.h"
 #include "rank_settings.h"
+#include "shell_open.h"
+#include "shell_rig.h"
 #include "text_codec.h"
-#include "zorvat_app.h"
+#include "write_error_text.h"
 
 #include <QAction>
 #include <QDir>
@@ -12,9 +14,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace zorvat;
@@ -68,21 +68,6 @@ QString writeFailure(std::int32_t score, std::int32_t playCount)
     return {};
 }
 
-// Holds one resource limit lowered for the length of a test.
-struct LoweredLimit {
-    int resource;
-    rlimit saved {};
-    LoweredLimit(int which, rlim_t soft)
-        : resource(which)
-    {
-        getrlimit(resource, &saved);
-        rlimit lowered = saved;
-        lowered.rlim_cur = soft;
-        setrlimit(resource, &lowered);
-    }
-    ~LoweredLimit() { setrlimit(resource, &saved); }
-};
-
 int lowestFreeDescriptor()
 {
     const int fd = ::dup(0);
@@ -95,7 +80,7 @@ int lowestFreeDescriptor()
 class TestInternetRank : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void init();
     void cleanup();
 
@@ -114,7 +99,7 @@ private slots:
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_startFolder;
-    QStringList m_opened;
+    FakeOpener m_desktop;
 };
 
 void TestInternetRank::init()
@@ -122,11 +107,7 @@ void TestInternetRank::init()
     m_startFolder = QDir::currentPath();
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(QDir::setCurrent(m_dir->path()));
-    m_opened.clear();
-    InternetRank::setOpener([this](const QString& path) {
-        m_opened << path;
-        return true;
-    });
+    m_desktop = FakeOpener();
 }
 
 void TestInternetRank::cleanup()
@@ -134,7 +115,6 @@ void TestInternetRank::cleanup()
     QDir::setCurrent(m_startFolder);
     QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     m_dir.reset();
-    InternetRank::setOpener({});
 }
 
 void TestInternetRank::pageCarriesScoreCountAndCheckCodeInItsFixedLines_data()
@@ -252,12 +232,8 @@ void TestInternetRank::failedWriteSaysWhyAndLeavesTheOldPageWhole()
     }
     case Obstacle::DiskFull: {
         // The system stops the write at the size limit, as a full disk would, part-way through the page.
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        {
-            LoweredLimit limit(RLIMIT_FSIZE, 300);
-            failure = writeFailure(12, 4);
-        }
-        std::signal(SIGXFSZ, oldHandler);
+        LoweredLimit limit(RLIMIT_FSIZE, 300);
+        failure = writeFailure(12, 4);
         break;
     }
     case Obstacle::FolderRemoved: {
@@ -298,72 +274,51 @@ void TestInternetRank::writeErrorTextFollowsTheSystemError()
 
 void TestInternetRank::shellOpenHandsOnlyExistingDocumentsToTheDesktop()
 {
-    QVERIFY(InternetRank::OpenRankPage() <= 32);
-    QVERIFY(m_opened.isEmpty());
+    QVERIFY(InternetRank::OpenRankPage(m_desktop) <= 32);
+    QVERIFY(m_desktop.opened.isEmpty());
 
     InternetRank::WriteRankPage(3, 1);
-    QVERIFY(InternetRank::OpenRankPage() > 32);
-    QCOMPARE(m_opened, QStringList { QDir::current().absoluteFilePath(QStringLiteral("intsc.htm")) });
+    QVERIFY(InternetRank::OpenRankPage(m_desktop) > 32);
+    QCOMPARE(m_desktop.opened, QStringList { QDir::current().absoluteFilePath(QStringLiteral("intsc.htm")) });
 
     QVERIFY(QDir::current().mkdir(QStringLiteral("docs")));
     QFile(QStringLiteral("docs/readme.htm")).open(QIODevice::WriteOnly);
-    QVERIFY(InternetRank::ShellOpen(QStringLiteral("readme.htm"), QString(), QStringLiteral("docs"), 5) > 32);
-    QCOMPARE(m_opened.last(), QDir::current().absoluteFilePath(QStringLiteral("docs/readme.htm")));
+    QVERIFY(
+        InternetRank::ShellOpen(m_desktop, QStringLiteral("readme.htm"), QString(), QStringLiteral("docs"), 5) > 32);
+    QCOMPARE(m_desktop.opened.last(), QDir::current().absoluteFilePath(QStringLiteral("docs/readme.htm")));
 
-    InternetRank::setOpener([](const QString&) { return false; });
-    QVERIFY(InternetRank::OpenRankPage() <= 32);
+    m_desktop.accepts = false;
+    QVERIFY(InternetRank::OpenRankPage(m_desktop) <= 32);
 }
-
-namespace {
-
-// The whole program with fake tunes and its settings file in `dir`.
-std::unique_ptr<ZorvatApp> makeApp(const QTemporaryDir& dir, FakeMusic& music, FixedClock& clock, QStringList& errors)
-{
-    Seams seams;
-    seams.music = &music;
-    seams.clock = &clock;
-    seams.iniFile = dir.filePath(QStringLiteral("Zorvat.ini")).toStdString();
-    seams.report = [&errors](const QString& text) { errors << text; };
-    seams.confirmRanking = [](const QString&) { return false; };
-    return std::make_unique<ZorvatApp>(seams);
-}
-
-} // namespace
 
 void TestInternetRank::helpMenuOpensReadmeFromTheCurrentFolder()
 {
     QFile readme(QStringLiteral("readme.htm"));
     QVERIFY(readme.open(QIODevice::WriteOnly));
     readme.close();
-    FakeMusic music;
-    FixedClock clock;
-    QStringList errors;
-    auto app = makeApp(*m_dir, music, clock, errors);
+    ShellRig rig;
 
-    app->window().help1Action()->trigger();
-    QCOMPARE(m_opened, QStringList { QDir::current().absoluteFilePath(QStringLiteral("readme.htm")) });
-    QVERIFY(errors.isEmpty());
+    rig.find<QAction>("Help1")->trigger();
+    QCOMPARE(rig.opener.opened, QStringList { QDir::current().absoluteFilePath(QStringLiteral("readme.htm")) });
+    QVERIFY(rig.errors.isEmpty());
 }
 
 void TestInternetRank::helpWithoutReadmeDoesNothingVisible()
 {
-    FakeMusic music;
-    FixedClock clock;
-    QStringList errors;
-    auto app = makeApp(*m_dir, music, clock, errors);
-    app->show();
+    ShellRig rig;
+    rig.window.show();
     const auto windowsBefore = QApplication::topLevelWidgets().size();
 
     // Started elsewhere, the game falls back to the help beside its executable; with none
     // there either, nothing happens.
     const QString besideExecutable = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath("readme.htm");
-    app->window().help1Action()->trigger();
+    rig.find<QAction>("Help1")->trigger();
     QCoreApplication::processEvents();
     if (QFileInfo::exists(besideExecutable))
-        QCOMPARE(m_opened, QStringList { besideExecutable });
+        QCOMPARE(rig.opener.opened, QStringList { besideExecutable });
     else
-        QVERIFY(m_opened.isEmpty());
-    QVERIFY(errors.isEmpty());
+        QVERIFY(rig.opener.opened.isEmpty());
+    QVERIFY(rig.errors.isEmpty());
     QCOMPARE(QApplication::topLevelWidgets().size(), windowsBefore);
     QVERIFY(QApplication::activeModalWidget() == nullptr);
 }

@@ -17,6 +17,26 @@ using namespace zorvat;
 
 namespace {
 
+QLabel* prompt(const NameInputBox& box)
+{
+    return box.findChild<QLabel*>(QStringLiteral("prompt"));
+}
+
+QLineEdit* field(const NameInputBox& box)
+{
+    return box.findChild<QLineEdit*>(QStringLiteral("field"));
+}
+
+QPushButton* okButton(const NameInputBox& box)
+{
+    return box.findChild<QPushButton*>(QStringLiteral("okButton"));
+}
+
+QPushButton* cancelButton(const NameInputBox& box)
+{
+    return box.findChild<QPushButton*>(QStringLiteral("cancelButton"));
+}
+
 // Runs `act` on the name box once its modal loop is running, and returns what askName gave.
 QString answerWith(const std::function<void(NameInputBox&)>& act)
 {
@@ -33,7 +53,7 @@ QString answerWith(const std::function<void(NameInputBox&)>& act)
 class TestNamePrompt : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase();
 
     void boxAsksWithItsCaptionPromptAndButtons();
@@ -58,12 +78,12 @@ void TestNamePrompt::boxAsksWithItsCaptionPromptAndButtons()
 {
     const NameInputBox box;
     QCOMPARE(box.windowTitle(), QStringLiteral("ベストタイム更新"));
-    QCOMPARE(box.prompt()->text(), QStringLiteral("ベストタイムを更新しました。名前を入力して下さい"));
-    QCOMPARE(box.field()->text(), QString());
-    QCOMPARE(box.okButton()->text(), QStringLiteral("OK"));
-    QCOMPARE(box.cancelButton()->text(), QStringLiteral("ｷｬﾝｾﾙ"));
-    QVERIFY(box.okButton()->isDefault());
-    QVERIFY(!box.cancelButton()->isDefault());
+    QCOMPARE(prompt(box)->text(), QStringLiteral("ベストタイムを更新しました。名前を入力して下さい"));
+    QCOMPARE(field(box)->text(), QString());
+    QCOMPARE(okButton(box)->text(), QStringLiteral("OK"));
+    QCOMPARE(cancelButton(box)->text(), QStringLiteral("ｷｬﾝｾﾙ"));
+    QVERIFY(okButton(box)->isDefault());
+    QVERIFY(!cancelButton(box)->isDefault());
 }
 
 void TestNamePrompt::boxIsLaidOutInDialogUnitsOfItsFontInAFixedFrame()
@@ -79,13 +99,13 @@ void TestNamePrompt::boxIsLaidOutInDialogUnitsOfItsFontInAFixedFrame()
 
     QCOMPARE(box.size(), QSize(x(180), y(63)));
     QCOMPARE(box.minimumSize(), box.maximumSize());
-    QCOMPARE(box.prompt()->pos(), QPoint(x(8), y(8)));
-    QCOMPARE(box.prompt()->size(), box.prompt()->sizeHint());
-    QVERIFY(box.prompt()->geometry().right() < box.width());
-    QCOMPARE(box.field()->pos(), QPoint(x(8), y(19)));
-    QCOMPARE(box.field()->width(), x(164));
-    QCOMPARE(box.okButton()->geometry(), QRect(x(38), y(41), x(50), y(14)));
-    QCOMPARE(box.cancelButton()->geometry(), QRect(x(92), y(41), x(50), y(14)));
+    QCOMPARE(prompt(box)->pos(), QPoint(x(8), y(8)));
+    QCOMPARE(prompt(box)->size(), prompt(box)->sizeHint());
+    QVERIFY(prompt(box)->geometry().right() < box.width());
+    QCOMPARE(field(box)->pos(), QPoint(x(8), y(19)));
+    QCOMPARE(field(box)->width(), x(164));
+    QCOMPARE(okButton(box)->geometry(), QRect(x(38), y(41), x(50), y(14)));
+    QCOMPARE(cancelButton(box)->geometry(), QRect(x(92), y(41), x(50), y(14)));
     QVERIFY(!(box.windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
 }
 
@@ -102,16 +122,16 @@ void TestNamePrompt::boxIsCentredOnTheScreen()
 void TestNamePrompt::okOrEnterGivesTheNameAsTyped()
 {
     QCOMPARE(answerWith([](NameInputBox& box) {
-        QTest::keyClicks(box.field(), QStringLiteral(" Bob "));
-        QTest::keyClick(box.field(), Qt::Key_Return);
+        QTest::keyClicks(field(box), QStringLiteral(" Bob "));
+        QTest::keyClick(field(box), Qt::Key_Return);
     }),
         QStringLiteral(" Bob "));
     QCOMPARE(answerWith([](NameInputBox& box) {
-        box.field()->insert(QStringLiteral("山田"));
-        box.okButton()->click();
+        field(box)->insert(QStringLiteral("山田"));
+        okButton(box)->click();
     }),
         QStringLiteral("山田"));
-    QCOMPARE(answerWith([](NameInputBox& box) { QTest::keyClick(box.field(), Qt::Key_Enter); }), QString());
+    QCOMPARE(answerWith([](NameInputBox& box) { QTest::keyClick(field(box), Qt::Key_Enter); }), QString());
 }
 
 void TestNamePrompt::cancelEscOrCloseBoxGiveTheEmptyName_data()
@@ -126,11 +146,11 @@ void TestNamePrompt::cancelEscOrCloseBoxGiveTheEmptyName()
 {
     QFETCH(int, how);
     QCOMPARE(answerWith([how](NameInputBox& box) {
-        box.field()->insert(QStringLiteral("typed"));
+        field(box)->insert(QStringLiteral("typed"));
         if (how == 0)
-            box.cancelButton()->click();
+            cancelButton(box)->click();
         else if (how == 1)
-            QTest::keyClick(box.field(), Qt::Key_Escape);
+            QTest::keyClick(field(box), Qt::Key_Escape);
         else
             box.close();
     }),
@@ -170,24 +190,24 @@ void TestNamePrompt::fieldKeepsOnlyWhatTheSettingsFileHolds()
     QFETCH(QString, after);
     QFETCH(int, cursorAfter);
     const NameInputBox box;
-    box.field()->setText(before);
-    box.field()->setCursorPosition(cursor);
-    box.field()->insert(inserted);
-    QCOMPARE(box.field()->text(), after);
-    QCOMPARE(box.field()->cursorPosition(), cursorAfter);
+    field(box)->setText(before);
+    field(box)->setCursorPosition(cursor);
+    field(box)->insert(inserted);
+    QCOMPARE(field(box)->text(), after);
+    QCOMPARE(field(box)->cursorPosition(), cursorAfter);
 }
 
 void TestNamePrompt::inputMethodCommitsReachTheField()
 {
     NameInputBox box;
     box.show();
-    QVERIFY(box.field()->testAttribute(Qt::WA_InputMethodEnabled));
+    QVERIFY(field(box)->testAttribute(Qt::WA_InputMethodEnabled));
     QInputMethodEvent composing(QStringLiteral("やまだ"), {});
-    QApplication::sendEvent(box.field(), &composing);
+    QApplication::sendEvent(field(box), &composing);
     QInputMethodEvent commit;
     commit.setCommitString(QStringLiteral("山田〜"));
-    QApplication::sendEvent(box.field(), &commit);
-    QCOMPARE(box.field()->text(), QStringLiteral("山田～"));
+    QApplication::sendEvent(field(box), &commit);
+    QCOMPARE(field(box)->text(), QStringLiteral("山田～"));
 }
 
 QTEST_MAIN(TestNamePrompt)

@@ -1,19 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "../game/fakes.h"
 #include "fonts.h"
 #include "high_scores.h"
-#include "idle_hook.h"
-#include "main_window.h"
-#include "paint_box.h"
 #include "pictures.h"
 #include "records_window.h"
-#include "zorvat_app.h"
+#include "shell_rig.h"
 
 #include <QAction>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <climits>
@@ -39,6 +34,26 @@ HighScores freshTable()
     return table({ 5, 4, 3, 2, 1 }, { "Rv-nq1", "Rv-nq2", "Rv-nq3", "Rv-nq4", "Rv-nq5" }, 0);
 }
 
+QLabel* labelNamed(const TForm2& form, const QString& name)
+{
+    return form.findChild<QLabel*>(name);
+}
+
+QLabel* scoreLabel(const TForm2& form, int rank)
+{
+    return labelNamed(form, QStringLiteral("lb_sc%1").arg(rank));
+}
+
+QLabel* nameLabel(const TForm2& form, int rank)
+{
+    return labelNamed(form, QStringLiteral("lb_nm%1").arg(rank));
+}
+
+QPushButton* okButton(const TForm2& form)
+{
+    return form.findChild<QPushButton*>(QStringLiteral("Button1"));
+}
+
 // A stand-in for the main window: only its outer rectangle matters to the records window.
 struct MainStandIn : QWidget {
     MainStandIn()
@@ -53,7 +68,7 @@ struct MainStandIn : QWidget {
 class TestRecordsWindow : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase() { installFontSubstitutes(); }
     void windowIsLaidOutAsDesigned();
     void scoreShowsAsItsLastFourCharacters_data();
@@ -75,27 +90,27 @@ void TestRecordsWindow::windowIsLaidOutAsDesigned()
     QVERIFY(form.windowFlags() & Qt::WindowCloseButtonHint);
     QVERIFY(!(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QVERIFY(!form.isVisible());
-    QCOMPARE(form.Image1()->geometry(), QRect(0, 0, 200, 200));
+    QCOMPARE(labelNamed(form, QStringLiteral("Image1"))->geometry(), QRect(0, 0, 200, 200));
 
     const int tops[] = { 4, 40, 77, 113, 149 };
     for (int rank = 1; rank <= 5; ++rank) {
-        QCOMPARE(form.scoreLabel(rank)->pos(), QPoint(40, tops[rank - 1]));
-        QCOMPARE(form.nameLabel(rank)->pos(), QPoint(88, tops[rank - 1]));
-        QCOMPARE(form.scoreLabel(rank)->font().pixelSize(), 16);
-        QCOMPARE(form.nameLabel(rank)->font().pixelSize(), 13);
-        QVERIFY(form.scoreLabel(rank)->font().bold() && form.nameLabel(rank)->font().bold());
-        QCOMPARE(form.scoreLabel(rank)->palette().color(QPalette::WindowText), QColor(255, 255, 255));
-        QCOMPARE(form.nameLabel(rank)->palette().color(QPalette::WindowText), QColor(0, 255, 255));
+        QCOMPARE(scoreLabel(form, rank)->pos(), QPoint(40, tops[rank - 1]));
+        QCOMPARE(nameLabel(form, rank)->pos(), QPoint(88, tops[rank - 1]));
+        QCOMPARE(scoreLabel(form, rank)->font().pixelSize(), 16);
+        QCOMPARE(nameLabel(form, rank)->font().pixelSize(), 13);
+        QVERIFY(scoreLabel(form, rank)->font().bold() && nameLabel(form, rank)->font().bold());
+        QCOMPARE(scoreLabel(form, rank)->palette().color(QPalette::WindowText), QColor(255, 255, 255));
+        QCOMPARE(nameLabel(form, rank)->palette().color(QPalette::WindowText), QColor(0, 255, 255));
     }
-    QCOMPARE(form.Label6()->text(), QStringLiteral("ゲーム回数:"));
-    QCOMPARE(form.Label6()->pos(), QPoint(0, 186));
-    QCOMPARE(form.Label6()->font().pixelSize(), 11);
-    QCOMPARE(form.Label6()->palette().color(QPalette::WindowText), QColor(255, 255, 0));
-    QCOMPARE(form.lb_tp()->pos(), QPoint(64, 182));
-    QCOMPARE(form.lb_tp()->font().pixelSize(), 16);
-    QCOMPARE(form.Button1()->text(), QStringLiteral("OK"));
-    QCOMPARE(form.Button1()->geometry(), QRect(96, 168, 43, 27));
-    QVERIFY(form.Button1()->font().bold());
+    QCOMPARE(labelNamed(form, QStringLiteral("Label6"))->text(), QStringLiteral("ゲーム回数:"));
+    QCOMPARE(labelNamed(form, QStringLiteral("Label6"))->pos(), QPoint(0, 186));
+    QCOMPARE(labelNamed(form, QStringLiteral("Label6"))->font().pixelSize(), 11);
+    QCOMPARE(labelNamed(form, QStringLiteral("Label6"))->palette().color(QPalette::WindowText), QColor(255, 255, 0));
+    QCOMPARE(labelNamed(form, QStringLiteral("lb_tp"))->pos(), QPoint(64, 182));
+    QCOMPARE(labelNamed(form, QStringLiteral("lb_tp"))->font().pixelSize(), 16);
+    QCOMPARE(okButton(form)->text(), QStringLiteral("OK"));
+    QCOMPARE(okButton(form)->geometry(), QRect(96, 168, 43, 27));
+    QVERIFY(okButton(form)->font().bold());
     QCOMPARE(QFontInfo(form.font()).family(), QStringLiteral("IPAPGothic"));
 }
 
@@ -126,7 +141,7 @@ void TestRecordsWindow::scoreShowsAsItsLastFourCharacters()
         HighScores t = freshTable();
         t.HiScore[rank] = score;
         form.fill(t, main);
-        QCOMPARE(form.scoreLabel(rank)->text(), shown);
+        QCOMPARE(scoreLabel(form, rank)->text(), shown);
     }
 }
 
@@ -136,28 +151,28 @@ void TestRecordsWindow::namesAndGameCountShowExactlyAsStored()
     MainStandIn main;
     form.fill(freshTable(), main);
     for (int rank = 1; rank <= 5; ++rank) {
-        QCOMPARE(form.scoreLabel(rank)->text(), QStringLiteral("000%1").arg(6 - rank));
-        QCOMPARE(form.nameLabel(rank)->text(), QStringLiteral("Rv-nq%1").arg(rank));
+        QCOMPARE(scoreLabel(form, rank)->text(), QStringLiteral("000%1").arg(6 - rank));
+        QCOMPARE(nameLabel(form, rank)->text(), QStringLiteral("Rv-nq%1").arg(rank));
     }
-    QCOMPARE(form.lb_tp()->text(), QStringLiteral("0"));
+    QCOMPARE(labelNamed(form, QStringLiteral("lb_tp"))->text(), QStringLiteral("0"));
 
     const std::string longName = "とても長い名前のプレイヤーです、右の端で切れます";
     const std::string markup = "<i>斜体</i>";
     form.fill(table({ 99999, 50, 50, 0, 0 }, { longName, "", markup, " 空白 ", "Rv-nq5" }, 1234), main);
-    QCOMPARE(form.nameLabel(1)->text(), QString::fromStdString(longName));
-    QVERIFY(form.nameLabel(1)->geometry().right() >= form.width());
+    QCOMPARE(nameLabel(form, 1)->text(), QString::fromStdString(longName));
+    QVERIFY(nameLabel(form, 1)->geometry().right() >= form.width());
     QCOMPARE(form.size(), QSize(144, 200));
-    QCOMPARE(form.nameLabel(2)->text(), QString());
+    QCOMPARE(nameLabel(form, 2)->text(), QString());
     // A name is text, never markup: the tags show as typed.
-    QCOMPARE(form.nameLabel(3)->text(), QString::fromStdString(markup));
-    QVERIFY(form.nameLabel(3)->sizeHint().width()
-        >= QFontMetrics(form.nameLabel(3)->font()).horizontalAdvance(QString::fromStdString(markup)));
-    QCOMPARE(form.nameLabel(4)->text(), QStringLiteral(" 空白 "));
-    QCOMPARE(form.scoreLabel(1)->text(), QStringLiteral("9999"));
-    QCOMPARE(form.lb_tp()->text(), QStringLiteral("1234"));
+    QCOMPARE(nameLabel(form, 3)->text(), QString::fromStdString(markup));
+    QVERIFY(nameLabel(form, 3)->sizeHint().width()
+        >= QFontMetrics(nameLabel(form, 3)->font()).horizontalAdvance(QString::fromStdString(markup)));
+    QCOMPARE(nameLabel(form, 4)->text(), QStringLiteral(" 空白 "));
+    QCOMPARE(scoreLabel(form, 1)->text(), QStringLiteral("9999"));
+    QCOMPARE(labelNamed(form, QStringLiteral("lb_tp"))->text(), QStringLiteral("1234"));
     // A label that was long before fits its new text again at the next filling.
     form.fill(freshTable(), main);
-    QVERIFY(form.nameLabel(1)->geometry().right() < form.width());
+    QVERIFY(nameLabel(form, 1)->geometry().right() < form.width());
 }
 
 void TestRecordsWindow::windowOpensAgainstTheMainWindowsRightEdge_data()
@@ -193,7 +208,7 @@ void TestRecordsWindow::okClosesTheWindowWithoutTouchingTheTable()
     bool wasModal = false;
     QTimer::singleShot(0, &form, [&] {
         wasModal = QApplication::activeModalWidget() == &form;
-        QTest::mouseClick(form.Button1(), Qt::LeftButton);
+        QTest::mouseClick(okButton(form), Qt::LeftButton);
     });
     form.exec();
     QVERIFY(wasModal);
@@ -214,7 +229,8 @@ void TestRecordsWindow::labelsDrawTransparentlyOverTheBackground()
     // Between and around the letters the background picture shows through, untouched; an
     // opaque label would cover its whole rectangle with the window colour instead.
     const auto showsBackground = [&](QPoint p) { return shot.pixel(p) == background.pixel(p); };
-    for (const QLabel* label : { form.scoreLabel(1), form.nameLabel(1), form.Label6(), form.lb_tp() }) {
+    for (const QLabel* label : { scoreLabel(form, 1), nameLabel(form, 1), labelNamed(form, QStringLiteral("Label6")),
+             labelNamed(form, QStringLiteral("lb_tp")) }) {
         const QRect r = label->geometry().intersected(shot.rect());
         const QColor text = label->palette().color(QPalette::WindowText);
         int backgroundPixels = 0;
@@ -236,26 +252,19 @@ void TestRecordsWindow::labelsDrawTransparentlyOverTheBackground()
 
 void TestRecordsWindow::patternOnShowIsHiddenOnTimeWhileTheWindowIsOpen()
 {
-    QTemporaryDir dir;
-    FakeMusic music;
-    FixedClock clock;
-    QStringList errors;
-    Seams seams;
-    seams.music = &music;
-    seams.clock = &clock;
-    seams.iniFile = dir.filePath(QStringLiteral("Zorvat.ini")).toStdString();
-    seams.report = [&errors](const QString& text) { errors << text; };
-    ZorvatApp app(seams);
-    app.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&app.window()));
-    app.window().n1Action()->trigger();
-    QTest::mouseClick(app.window().button1(), Qt::LeftButton);
-    QVERIFY(app.game().Showing);
+    ShellRig rig;
+    rig.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+    rig.find<QAction>("N1")->trigger();
+    QTest::mouseClick(rig.find<QPushButton>("Button1"), Qt::LeftButton);
+    QVERIFY(rig.game.Showing);
     QElapsedTimer shown;
     shown.start();
 
     // Watch from inside the records window's own loop: the hide and the idle screens must
     // go on there, and only then is the window closed.
+    auto* records = topLevel<TForm2>("Form2");
+    QVERIFY(records);
     qint64 hiddenAfterMs = -1;
     bool openWhenHidden = false;
     long long idleCallsWhileOpen = 0;
@@ -263,27 +272,26 @@ void TestRecordsWindow::patternOnShowIsHiddenOnTimeWhileTheWindowIsOpen()
     QTimer watch;
     watch.setInterval(20);
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        TForm2& records = app.records();
-        if (idleCallsAtOpen < 0 && records.isVisible())
-            idleCallsAtOpen = app.idle().calls();
-        if (app.game().Showing)
+        if (idleCallsAtOpen < 0 && records->isVisible())
+            idleCallsAtOpen = rig.idleCalls;
+        if (rig.game.Showing)
             return;
         hiddenAfterMs = shown.elapsed();
-        openWhenHidden = records.isVisible() && QApplication::activeModalWidget() == &records;
-        idleCallsWhileOpen = app.idle().calls() - idleCallsAtOpen;
+        openWhenHidden = records->isVisible() && QApplication::activeModalWidget() == records;
+        idleCallsWhileOpen = rig.idleCalls - idleCallsAtOpen;
         watch.stop();
-        records.Button1()->click();
+        okButton(*records)->click();
     });
     watch.start();
-    QTimer::singleShot(10000, &app.records(), [&] { app.records().close(); });
-    app.K1Click();
+    QTimer::singleShot(10000, records, [records] { records->close(); });
+    rig.find<QAction>("K1")->trigger();
 
     QVERIFY(openWhenHidden);
     QVERIFY2(hiddenAfterMs >= 2900, qPrintable(QString::number(hiddenAfterMs)));
     QVERIFY(idleCallsWhileOpen > 0);
-    QCOMPARE(app.window().cellBox(13)->canvas().pixelColor(16, 16), QColor(0, 128, 0));
-    QVERIFY(app.window().button2()->isEnabled());
-    QVERIFY(errors.isEmpty());
+    QCOMPARE(rig.cell(13)->canvas().pixelColor(16, 16), QColor(0, 128, 0));
+    QVERIFY(rig.find<QPushButton>("Button2")->isEnabled());
+    QVERIFY(rig.errors.isEmpty());
 }
 
 QTEST_MAIN(TestRecordsWindow)

@@ -45,7 +45,7 @@ QImage everyPixelOf(QRgb c)
 class TestCellPainter : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void tileBufStartsAsAWhite32By32Image();
     void eachKindShowsItsOwnPieceOfTheStrip_data();
     void eachKindShowsItsOwnPieceOfTheStrip();

@@ -86,7 +86,7 @@ QString errorOf(const std::function<void()>& action)
 class TestMidiPlayer : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void openSaysWhyAFileIsNoTune_data();
     void openSaysWhyAFileIsNoTune();
     void openSaysWhenThereIsNoSoundfontOrNoAudioOutput_data();

@@ -51,7 +51,7 @@ QImage piece(int kind)
 class TestPictures : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void committedPicturesAreUncompressedBitmapsOfTheirFixedSizeAndDepth_data();
     void committedPicturesAreUncompressedBitmapsOfTheirFixedSizeAndDepth();
     void blankTileHasTheStandardTableAndColourTwoInEveryPixel();

@@ -30,7 +30,7 @@ bool grownByTwo(const QImage& small, const QImage& big)
 class TestScaledPainting : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void everyBoxPixelBecomesATwoByTwoBlock();
     void theBackdropStaysCrisp();
 };
@@ -44,7 +44,9 @@ void TestScaledPainting::everyBoxPixelBecomesATwoByTwoBlock()
     window.DrawCellZoom(13, Picture::im3, 11);
     window.DrawCellKind(1, 4);
     window.paint_sel();
-    for (PaintBox* box : { window.cellBox(13), window.cellBox(1), window.paletteBox(5) }) {
+    // Cells 13 and 1, palette box 5.
+    for (const char* name : { "PaintBox18", "PaintBox6", "PaintBox5" }) {
+        auto* box = window.findChild<PaintBox*>(QString::fromLatin1(name));
         const QImage shown = box->grab().toImage().convertToFormat(QImage::Format_RGB32);
         QVERIFY2(grownByTwo(box->canvas(), shown), qPrintable(box->objectName()));
     }

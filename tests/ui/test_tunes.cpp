@@ -196,7 +196,7 @@ TuneFacts factsOf(const QString& name)
 class TestTunes : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void eachTuneIsAStandardMidiFileLastingHalfAMinuteToAMinute_data();
     void eachTuneIsAStandardMidiFileLastingHalfAMinuteToAMinute();
     void eachTuneLoopsCleanlyAtABarLineWithNoNoteLeftSounding_data();

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "../game/fakes.h"
+#include "game_fakes.h"
 #include "backdrop.h"
 #include "bevel_panel.h"
 #include "main_window.h"
@@ -26,9 +26,13 @@ struct WindowRig {
 
     WindowRig()
     {
-        game.GameState = gsTitle;
+        game.startUp();
         window.show();
     }
+
+    PaintBox* cellBox(int cell) const { return window.findChild<PaintBox*>(QString::fromStdString(box(cell))); }
+    PaintBox* paletteBox(int kind) const { return window.findChild<PaintBox*>(QStringLiteral("PaintBox%1").arg(kind)); }
+    QWidget* clientArea() const { return window.findChild<QWidget*>(QStringLiteral("client")); }
 
     /** What the screen shows of a box, read from a grab of the whole window. */
     QImage shownBox(const QImage& grab, PaintBox* box) const
@@ -61,7 +65,7 @@ bool solid(const QImage& image, QRgb colour)
 class TestWindowPainting : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void afterTheHideAGrabOfTheWindowShowsAll25CellsSolidGreen();
     void paletteShowsTheFiveFacesInKindOrderWhicheverIsSelected_data();
     void paletteShowsTheFiveFacesInKindOrderWhicheverIsSelected();
@@ -80,14 +84,13 @@ void TestWindowPainting::afterTheHideAGrabOfTheWindowShowsAll25CellsSolidGreen()
     QImage grab = rig.grab();
     int faces = 0;
     for (int cell = 1; cell <= 25; ++cell)
-        faces += solid(rig.shownBox(grab, rig.window.cellBox(cell)), qRgb(0, 128, 0)) ? 0 : 1;
+        faces += solid(rig.shownBox(grab, rig.cellBox(cell)), qRgb(0, 128, 0)) ? 0 : 1;
     QCOMPARE(faces, rig.game.ShowCount);
 
     rig.game.Timer1Timer();
     grab = rig.grab();
     for (int cell = 1; cell <= 25; ++cell)
-        QVERIFY2(
-            solid(rig.shownBox(grab, rig.window.cellBox(cell)), qRgb(0, 128, 0)), qPrintable(QString::number(cell)));
+        QVERIFY2(solid(rig.shownBox(grab, rig.cellBox(cell)), qRgb(0, 128, 0)), qPrintable(QString::number(cell)));
 
     // Repainting the empty board changes nothing that can be seen.
     rig.game.Paint_map();
@@ -110,10 +113,10 @@ void TestWindowPainting::paletteShowsTheFiveFacesInKindOrderWhicheverIsSelected(
     rig.game.Sel_proc(selected);
     const QImage grab = rig.grab();
     for (int k = 1; k <= 5; ++k) {
-        QCOMPARE(rig.window.paletteBox(k)->canvas(), piece(k));
-        QCOMPARE(rig.shownBox(grab, rig.window.paletteBox(k)), piece(k));
+        QCOMPARE(rig.paletteBox(k)->canvas(), piece(k));
+        QCOMPARE(rig.shownBox(grab, rig.paletteBox(k)), piece(k));
         // The rim below and right of the box shows the frame's colour.
-        const QPoint rim = rig.window.paletteBox(k)->mapTo(&rig.window, QPoint(33, 33));
+        const QPoint rim = rig.paletteBox(k)->mapTo(&rig.window, QPoint(33, 33));
         QCOMPARE(grab.pixel(rim), k == selected ? qRgb(255, 0, 0) : qRgb(255, 255, 255));
     }
 }
@@ -126,9 +129,9 @@ void TestWindowPainting::aToggledCellShowsTheSelectedFaceThenTheBlankTile()
     rig.game.Timer1Timer();
     rig.game.Sel_proc(3);
     rig.game.PaintBox6Click("PaintBox12");
-    QCOMPARE(rig.window.cellBox(7)->canvas(), piece(3));
+    QCOMPARE(rig.cellBox(7)->canvas(), piece(3));
     rig.game.PaintBox6Click("PaintBox12");
-    QCOMPARE(rig.window.cellBox(7)->canvas(), Pictures::instance().im_del);
+    QCOMPARE(rig.cellBox(7)->canvas(), Pictures::instance().im_del);
 }
 
 void TestWindowPainting::paintMapDrawsEachCellFromTheBoard()
@@ -139,7 +142,7 @@ void TestWindowPainting::paintMapDrawsEachCellFromTheBoard()
     rig.game.Paint_map();
     for (int cell = 1; cell <= 25; ++cell) {
         const int kind = cell % 6;
-        QCOMPARE(rig.window.cellBox(cell)->canvas(), kind == 0 ? Pictures::instance().im_del : piece(kind));
+        QCOMPARE(rig.cellBox(cell)->canvas(), kind == 0 ? Pictures::instance().im_del : piece(kind));
     }
 }
 
@@ -152,7 +155,7 @@ void TestWindowPainting::backdropShowsAroundThePanelsStretchedByPixelReplication
     // Points of the client area that no panel or button covers.
     for (const QPoint p : { QPoint(0, 0), QPoint(5, 270), QPoint(240, 10), QPoint(330, 120), QPoint(414, 150),
              QPoint(414, 276), QPoint(233, 200) }) {
-        const QPoint inWindow = rig.window.clientArea()->mapTo(&rig.window, p);
+        const QPoint inWindow = rig.clientArea()->mapTo(&rig.window, p);
         QCOMPARE(grab.pixel(inWindow), stretched.pixel(p));
     }
 }

@@ -92,11 +92,12 @@ public:
     }
 };
 
-// Tunes that log every call and can be told they have stopped.
+// Tunes that log every call, can be told they have stopped and can fail to be stopped.
 class FakeMusic : public GameMusic {
 public:
     bool titleStopped = false;
     bool questionStopped = true;
+    bool failStop = false;
     std::vector<std::string> log;
 
     void Play(Tune tune) override
@@ -106,6 +107,8 @@ public:
     }
     void Stop(Tune tune) override
     {
+        if (failStop)
+            throw Error("MCI ﾃﾞﾊﾞｲｽがありません");
         stopped(tune) = true;
         log.push_back(tune == Tune::Title ? "stop title" : "stop question");
     }
@@ -157,8 +160,6 @@ public:
             throw Error("Zorvat.ini に書き込めません");
         lastScore = score;
     }
-
-private:
 };
 
 class FixedClock : public Clock {
@@ -175,7 +176,7 @@ struct GameRig {
     FixedClock clock;
     Game game { view, music, records, clock };
 
-    GameRig() { game.GameState = gsTitle; }
+    GameRig() { game.startUp(); }
 
     /** Deals the next question and lets the hide timer fire. */
     void openAndHide()

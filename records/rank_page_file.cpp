@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "rank_page_file.h"
+
+#include "error.h"
+#include "file_replace.h"
+#include "rank_page.h"
+#include "rank_settings.h"
+#include "write_error_text.h"
+
+namespace zorvat::InternetRank {
+
+void WriteRankPage(std::int32_t Score, std::int32_t PlayCount)
+{
+    // The current folder may be anybody's, so a link planted under the page's name is replaced,
+    // never written through.
+    const std::error_code failed
+        = replaceFileContents(RankPageName, rankPageBytes(Score, PlayCount, RankUrl), LinkHandling::Replace);
+    if (failed)
+        throw Error(writeErrorText(failed.value()));
+}
+
+} // namespace zorvat::InternetRank

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+
+namespace zorvat::InternetRank {
+
+/** The ranking page's file name, in the current folder. */
+inline constexpr char RankPageName[] = "intsc.htm";
+
+/** Writes "intsc.htm" into the current folder: the ranking form for this score and game count.
+    Throws Error with the writeErrorText of the system's error; the old page then stays whole. */
+void WriteRankPage(std::int32_t Score, std::int32_t PlayCount);
+
+} // namespace zorvat::InternetRank
