@@ -112,7 +112,7 @@ private:
 class TestRankBrowser : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void gamePageSentFromTheBrowserShowsOnTheRanking();
 };
 

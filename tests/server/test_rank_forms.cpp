@@ -54,7 +54,7 @@ FormFields fieldsOfGamePage(std::int32_t score, std::int32_t play)
 class TestRankForms : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void decoderUndoesTheBrowsersEncoding_data();
     void decoderUndoesTheBrowsersEncoding();
     void decoderRefusesBrokenBodies_data();

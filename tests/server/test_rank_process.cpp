@@ -76,7 +76,7 @@ private:
 class TestRankProcess : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void stopSignalFinishesAndExitsCleanly();
     void killedUnderLoadKeepsEveryAcknowledgedPost();
 

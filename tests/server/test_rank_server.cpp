@@ -70,7 +70,7 @@ int rawConnection(const char* source, int port)
 class TestRankServer : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void init();
     void cleanup();
 

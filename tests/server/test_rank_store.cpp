@@ -33,7 +33,7 @@ std::vector<std::string> namesOf(const Ranking& ranking)
 class TestRankStore : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void bothStores_data();
     void emptyStoreHasNoEntries_data() { bothStores_data(); }
     void emptyStoreHasNoEntries();
