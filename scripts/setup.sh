@@ -8,7 +8,7 @@
 #   play   building and playing the game
 #   test   + running every test headlessly (X server, validators, formatter)
 #   fuzz   clang's libFuzzer and sanitizer run-time (the fuzzers need no Qt)
-#   bench  + what the benchmarks measure with (X server, audio daemon)
+#   bench  + what the benchmarks measure with (X server, sound server, the synthesizer's own player)
 set -euo pipefail
 
 base=(
@@ -27,7 +27,8 @@ fuzz=(
   clang libclang-rt-14-dev
 )
 bench=(
-  xvfb xauth
+  xvfb xauth xdotool
+  pulseaudio fluidsynth
 )
 
 groups=("$@")
