@@ -28,7 +28,6 @@ public:
 
     /** Opens "title.mid" and plays it, then opens "open.mid"; a failure is reported once and the game goes on. */
     void openAll(const std::string& AppDir, const ErrorReporter& report);
-    /** Closes both. */
     void closeAll();
 
     void Play(Tune tune) override;

@@ -49,7 +49,9 @@ std::string listed(const std::string& headline, const std::vector<std::string>& 
     return text;
 }
 
-void quietAlsa(const char*, int, const char*, int, const char*, ...) { }
+void quietAlsa(const char*, int, const char*, int, const char*, ...)
+{
+}
 
 } // namespace
 
@@ -127,7 +129,8 @@ struct Synthesizer::Impl {
     {
         for (const std::string& font : setup.soundfonts) {
             std::error_code ec;
-            if (std::filesystem::is_regular_file(font, ec) && fluid_synth_sfload(synth, font.c_str(), 1) != FLUID_FAILED) {
+            if (std::filesystem::is_regular_file(font, ec)
+                && fluid_synth_sfload(synth, font.c_str(), 1) != FLUID_FAILED) {
                 soundfontLoaded = true;
                 // Loading leaves megabytes of scratch memory freed but held in the heap.
                 malloc_trim(0);

@@ -69,9 +69,9 @@ void TestSoundFailure::withoutASoundDeviceOneBoxSaysSoFirstAndNothingIsLeftRunni
     const int before = threads();
     QStringList boxes;
     TunePlayers tunes;
-    const QByteArray said = standardErrorOf(
-        [&] { tunes.openAll(AppDir, [&boxes](const QString& text) { boxes << text; }); },
-        dir.filePath(QStringLiteral("stderr.txt")));
+    const QByteArray said
+        = standardErrorOf([&] { tunes.openAll(AppDir, [&boxes](const QString& text) { boxes << text; }); },
+            dir.filePath(QStringLiteral("stderr.txt")));
     if (tunes.mp().Opened())
         QSKIP("a sound device of this machine answered");
 
