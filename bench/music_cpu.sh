@@ -84,7 +84,7 @@ measure() {
   for t in /proc/"$game"/task/*; do
     local now name
     now=$(ticks "$t")
-    name=$(cat "$t/comm" 2>/dev/null || echo gone)
+    name=$(cat "$t/comm" 2>/dev/null) || continue # a thread that ended meanwhile
     printf '    thread %-32s %6s %%\n' "$name" "$(share $((now - ${before[$t]:-0})))"
   done
   printf '  %-40s %6s\n' "streams playing into the sink" "$(pactl list short sink-inputs 2>/dev/null | wc -l)"
