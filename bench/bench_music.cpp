@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The music's share of the game's time: the stopped check that every idle step makes
 // on the title screen and during a question, the tune switches of a game's start and
-// end, and the start-up opening of both tunes with their soundfont.
+// end, and the start-up opening of both tunes on their one synthesizer and soundfont.
 //
 // The players sound into /dev/null, which the synthesizer writes in real time, so the
 // tunes advance as they would through speakers.
