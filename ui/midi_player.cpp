@@ -106,8 +106,7 @@ struct MidiPlayer::Impl : Synthesizer::Holder {
         muted = on;
     }
 
-    // Joins the synthesizer at the tune's first play, when it holds the channels and no
-    // audio thread runs.
+    // Joins the synthesizer at the tune's first play.
     bool join()
     {
         player = new_fluid_player(synthesizer->handle());
@@ -135,13 +134,23 @@ struct MidiPlayer::Impl : Synthesizer::Holder {
     // The channels were reset when the tune took them over; its programs and controllers
     // are set again by replaying its events from the start up to where it resumes, notes
     // left out. The player replays only when it seeks backwards, so it is sent to the start
-    // first and then on, a block each, while the output is stopped and the gate closed.
+    // first and then on, a block each, unheard and with the gate closed.
     void replayUpTo(int resumeAt)
     {
         fluid_player_seek(player, 0);
         fluid_player_play(player);
         synthesizer->renderUnheard();
         fluid_player_seek(player, resumeAt);
+        synthesizer->renderUnheard();
+    }
+
+    // The player would only send note-offs, and release tails would ring on; the voices
+    // are gone with the block rendered here, so nothing sounds once a stop has returned.
+    void silence()
+    {
+        yield();
+        fluid_synth_all_sounds_off(synthesizer->handle(), -1);
+        const auto exclusive = synthesizer->exclusive();
         synthesizer->renderUnheard();
     }
 
@@ -196,20 +205,23 @@ void MidiPlayer::Play()
 {
     if (!Opened())
         throw Error(NoDevice);
-    const bool takingOver = !d->synthesizer->holds(d.get());
-    if (takingOver)
-        d->synthesizer->handTo(d.get());
-    // A tune that cannot join stays stopped and is tried again at its next play.
-    if (!d->player && !d->join())
-        return;
-    if (d->tick() >= d->length) {
-        // After its last event the player keeps "playing" silence for a while; a tune at
-        // its end starts over at once instead.
-        d->seekFrom = fluid_player_get_current_tick(d->player);
-        fluid_player_stop(d->player);
-        fluid_player_seek(d->player, 0);
-    } else if (takingOver && d->tick() > 0) {
-        d->replayUpTo(d->tick());
+    {
+        const auto exclusive = d->synthesizer->exclusive();
+        const bool takingOver = !d->synthesizer->holds(d.get());
+        if (takingOver)
+            d->synthesizer->handTo(d.get());
+        // A tune that cannot join stays stopped and is tried again at its next play.
+        if (!d->player && !d->join())
+            return;
+        if (d->tick() >= d->length) {
+            // After its last event the player keeps "playing" silence for a while; a tune at
+            // its end starts over at once instead.
+            d->seekFrom = fluid_player_get_current_tick(d->player);
+            fluid_player_stop(d->player);
+            fluid_player_seek(d->player, 0);
+        } else if (takingOver && d->tick() > 0) {
+            d->replayUpTo(d->tick());
+        }
     }
     if (!d->synthesizer->startOutput()) {
         if (fluid_player_get_status(d->player) == FLUID_PLAYER_PLAYING)
@@ -225,12 +237,8 @@ void MidiPlayer::Stop()
     if (!Opened())
         throw Error(NoDevice);
     // Only the holder of the channels has anything sounding.
-    if (!d->synthesizer->holds(d.get()))
-        return;
-    d->yield();
-    // The player would only send note-offs, and release tails would ring on.
-    fluid_synth_all_sounds_off(d->synthesizer->handle(), -1);
-    d->synthesizer->stopOutput();
+    if (d->synthesizer->holds(d.get()))
+        d->silence();
 }
 
 bool MidiPlayer::IsStopped() const
@@ -240,18 +248,16 @@ bool MidiPlayer::IsStopped() const
 
 void MidiPlayer::Close()
 {
-    // A tune that never played leaves the other one sounding undisturbed.
-    if (d->player || d->synthesizer->holds(d.get())) {
-        d->synthesizer->release(d.get(), [this] {
-            if (d->player)
-                delete_fluid_player(d->player);
-            d->player = nullptr;
-        });
-    }
+    if (d->synthesizer->holds(d.get()))
+        d->silence();
+    const auto exclusive = d->synthesizer->exclusive();
+    d->synthesizer->release(d.get());
+    if (d->player)
+        delete_fluid_player(d->player);
+    d->player = nullptr;
     d->tune.clear();
     d->length = 0;
     d->seekFrom = -1;
-    d->setMuted(true);
 }
 
 bool MidiPlayer::Opened() const

@@ -2,6 +2,7 @@
 #include "synthesizer.h"
 
 #include "error.h"
+#include "file_output.h"
 #include "log_capture.h"
 
 #include <QTimer>
@@ -20,8 +21,9 @@ namespace zorvat {
 namespace {
 
 // Background music needs no live-playing latency: a long period wakes the audio threads
-// about twenty times a second instead of hundreds. 2048 frames at 44.1 kHz are 46 ms,
-// the longest a stop waits for the audio thread to let go.
+// about twenty times a second instead of hundreds. 2048 frames at 44.1 kHz are 46 ms:
+// a stopped tune's voices are gone at once, and what the output already holds (one period
+// through the sound server, two straight through ALSA) plays out within a tenth of a second.
 constexpr int PeriodFrames = 2048;
 constexpr int Periods = 2;
 // The synthesizer's own default leaves the tunes too quiet beside other programs.
@@ -29,9 +31,9 @@ constexpr double SynthGain = 0.6;
 // The tunes never sound more than 38 voices at once; the default of 256 would hold
 // two megabytes of voices that never sound.
 constexpr int Polyphony = 64;
-// A tune that ended with nobody to play it again (the correct-answer and game-over
-// screens) gives up the output after two looks in a row; the idle step restarts a
-// looping tune long before the second.
+// With no tune playing (one stopped, or one that ended with nobody to play it again on
+// the correct-answer and game-over screens) the output stops after two looks in a row;
+// a switch of tunes, or the idle step restarting a looping tune, comes long before.
 constexpr int IdleLookMs = 250;
 constexpr int IdleLooks = 2;
 // An output that failed is not asked again at every idle step.
@@ -87,7 +89,11 @@ struct Synthesizer::Impl {
     bool soundfontLoaded = false;
     bool outputTried = false;
     fluid_audio_driver_t* driver = nullptr;
+    std::unique_ptr<FileOutput> file;
     Holder* holder = nullptr;
+    // Whoever renders holds this: the audio thread for each period, a player for the
+    // moments it changes what the synthesizer is made of.
+    std::mutex rendering;
     std::chrono::steady_clock::time_point retryAt;
     QTimer idleLook;
     int idleLooks = 0;
@@ -112,14 +118,11 @@ struct Synthesizer::Impl {
 
     void destroy()
     {
-        idleLook.stop();
-        if (driver)
-            delete_fluid_audio_driver(driver);
+        closeOutput();
         if (synth)
             delete_fluid_synth(synth);
         if (settings)
             delete_fluid_settings(settings);
-        driver = nullptr;
         synth = nullptr;
         settings = nullptr;
         soundfontLoaded = false;
@@ -140,6 +143,40 @@ struct Synthesizer::Impl {
         throw Error(listed("ｻｳﾝﾄﾞﾌｫﾝﾄが見つかりません:", setup.soundfonts));
     }
 
+    void render(int frames, float* left, float* right)
+    {
+        const std::lock_guard lock(rendering);
+        fluid_synth_write_float(synth, frames, left, 0, 1, right, 0, 1);
+    }
+
+    // The drivers' audio threads call here for each period. The effects are mixed into
+    // the two outputs as the synthesizer mixes them for a plain stereo output.
+    static int process(void* data, int frames, int nfx, float* fx[], int nout, float* out[])
+    {
+        for (int i = 0; i < nfx; ++i)
+            std::fill_n(fx[i], frames, 0.0f);
+        for (int i = 0; i < nout; ++i)
+            std::fill_n(out[i], frames, 0.0f);
+        if (nout >= 2)
+            static_cast<Impl*>(data)->render(frames, out[0], out[1]);
+        return FLUID_OK;
+    }
+
+    void openOutput(const std::string& name)
+    {
+        if (name == "file") {
+            double rate = 0;
+            fluid_settings_getnum(settings, "synth.sample-rate", &rate);
+            file = std::make_unique<FileOutput>(setup.outputFile, rate, PeriodFrames,
+                [this](int frames, float* left, float* right) { render(frames, left, right); });
+            return;
+        }
+        fluid_settings_setstr(settings, "audio.driver", name.c_str());
+        if (name == "jack")
+            fluid_settings_setint(settings, "audio.jack.autoconnect", 1);
+        driver = new_fluid_audio_driver2(settings, &Impl::process, this);
+    }
+
     // Each output is tried in turn, FluidSynth having no fallback of its own; the one that
     // answers is tried first from then on.
     bool openOutput(std::vector<std::string>& reasons)
@@ -150,39 +187,33 @@ struct Synthesizer::Impl {
         std::call_once(quiet, [] { snd_lib_error_set_handler(&quietAlsa); });
         LogCapture log;
         for (auto name = setup.drivers.begin(); name != setup.drivers.end(); ++name) {
-            fluid_settings_setstr(settings, "audio.driver", name->c_str());
-            if (*name == "file") {
-                fluid_settings_setstr(settings, "audio.file.name", setup.outputFile.c_str());
-                const bool wav = std::filesystem::path(setup.outputFile).extension() == ".wav";
-                fluid_settings_setstr(settings, "audio.file.type", wav ? "wav" : "raw");
-            } else if (*name == "jack") {
-                fluid_settings_setint(settings, "audio.jack.autoconnect", 1);
+            std::string why;
+            try {
+                openOutput(*name);
+            } catch (const Error& e) {
+                why = e.what();
             }
-            driver = new_fluid_audio_driver(settings, synth);
-            if (driver) {
+            if (driver || file) {
                 std::rotate(setup.drivers.begin(), name, name + 1);
                 idleLooks = 0;
                 idleLook.start();
                 return true;
             }
-            const std::string why = log.take();
+            if (why.empty())
+                why = log.take();
             reasons.push_back(why.empty() ? *name : *name + ": " + why);
         }
         return false;
     }
 
+    // Never under the rendering lock: the audio thread finishes its period first.
     void closeOutput()
     {
-        if (!synth)
-            return;
-        if (driver) {
-            idleLook.stop();
+        idleLook.stop();
+        if (driver)
             delete_fluid_audio_driver(driver);
-            driver = nullptr;
-        }
-        // Voices silenced or released, and a stopped player's last word, take effect with
-        // the next block; with no audio thread left it is rendered here, unheard.
-        renderUnheard();
+        driver = nullptr;
+        file.reset();
     }
 
     void renderUnheard()
@@ -194,7 +225,11 @@ struct Synthesizer::Impl {
 
     void lookForIdle()
     {
-        const bool idle = (!holder || holder->finished()) && fluid_synth_get_active_voice_count(synth) == 0;
+        bool idle = false;
+        {
+            const std::lock_guard lock(rendering);
+            idle = (!holder || holder->finished()) && fluid_synth_get_active_voice_count(synth) == 0;
+        }
         idleLooks = idle ? idleLooks + 1 : 0;
         if (idleLooks >= IdleLooks)
             closeOutput();
@@ -218,8 +253,9 @@ void Synthesizer::prepare()
 {
     if (!d->synth)
         d->create();
-    // The output is tried first: without one, the soundfont is not worth its memory.
-    if (!d->outputTried && !d->driver) {
+    // The output is tried first: without one, the soundfont is not worth its memory. It
+    // stays open for the tune that is about to play.
+    if (!d->outputTried) {
         std::vector<std::string> reasons;
         if (!d->openOutput(reasons)) {
             // A game without sound keeps no synthesizer either.
@@ -227,8 +263,6 @@ void Synthesizer::prepare()
             throw Error(listed(NoMusic, reasons));
         }
         d->outputTried = true;
-        // Nothing plays yet; the output starts again with the first tune.
-        d->closeOutput();
     }
     if (!d->soundfontLoaded)
         d->loadSoundfont();
@@ -239,6 +273,11 @@ fluid_synth_t* Synthesizer::handle() const
     return d->synth;
 }
 
+std::unique_lock<std::mutex> Synthesizer::exclusive()
+{
+    return std::unique_lock(d->rendering);
+}
+
 bool Synthesizer::holds(const Holder* tune) const
 {
     return d->holder == tune;
@@ -246,31 +285,30 @@ bool Synthesizer::holds(const Holder* tune) const
 
 void Synthesizer::handTo(Holder* tune)
 {
-    if (d->holder == tune)
-        return;
     if (d->holder)
         d->holder->yield();
-    d->closeOutput();
+    // The yielded tune's last word (its notes released) is spoken before the reset.
+    d->renderUnheard();
     // Programs and controllers of one tune must not colour the other; the new holder's
     // player sets its own again, replaying its events up to where it resumes.
     fluid_synth_system_reset(d->synth);
     d->holder = tune;
 }
 
-void Synthesizer::release(Holder* tune, const std::function<void()>& detach)
+void Synthesizer::release(const Holder* tune)
 {
-    const bool otherPlays = d->driver && d->holder != tune;
-    d->closeOutput();
-    detach();
     if (d->holder == tune)
         d->holder = nullptr;
-    if (otherPlays)
-        startOutput();
+}
+
+void Synthesizer::renderUnheard()
+{
+    d->renderUnheard();
 }
 
 bool Synthesizer::startOutput()
 {
-    if (d->driver)
+    if (d->driver || d->file)
         return true;
     const auto now = std::chrono::steady_clock::now();
     if (now < d->retryAt)
@@ -280,17 +318,6 @@ bool Synthesizer::startOutput()
         return true;
     d->retryAt = now + RetryAfter;
     return false;
-}
-
-void Synthesizer::stopOutput()
-{
-    d->closeOutput();
-}
-
-void Synthesizer::renderUnheard()
-{
-    if (d->synth && !d->driver)
-        d->renderUnheard();
 }
 
 int Synthesizer::soundingVoices() const

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,9 @@ struct MidiSetup {
 };
 
 // The software synthesizer the tunes share. Its soundfont is loaded once; its channels
-// belong to one tune at a time; its audio output runs only while that tune plays, so a
-// game with no tune playing has no sound thread at all.
+// belong to one tune at a time; its audio output starts with the first tune and stops
+// once no tune has played for a moment, so a game with no tune playing has no sound
+// thread at all.
 class Synthesizer {
 public:
     // The tune holding the channels, as the synthesizer sees it.
@@ -46,27 +48,26 @@ public:
     Synthesizer(const Synthesizer&) = delete;
     Synthesizer& operator=(const Synthesizer&) = delete;
 
-    /** Makes the synthesizer, loads the soundfont and tries the audio output, each once; throws Error
+    /** Makes the synthesizer, opens the audio output and loads the soundfont, each once; throws Error
         with the text for the player when one of them cannot be had. */
     void prepare();
     /** The synthesizer itself; null before prepare has succeeded. */
     fluid_synth_t* handle() const;
 
+    /** Keeps the audio thread out of the synthesizer while the lock lives. A player joins or leaves
+        the synthesizer, and the calls below are made, only under it. */
+    [[nodiscard]] std::unique_lock<std::mutex> exclusive();
     /** True while `tune` holds the channels. */
     bool holds(const Holder* tune) const;
-    /** Hands the channels to `tune`: the holder yields, the output stops and every channel is reset.
-        Until the output starts again no audio thread runs, so a player may join the synthesizer. */
+    /** Hands the channels to `tune`: the holder yields and every channel is reset. */
     void handTo(Holder* tune);
-    /** Takes the channels from `tune` if it holds them; `detach` (which frees its player) runs while no
-        audio thread does. Another tune that was playing sounds on afterwards. */
-    void release(Holder* tune, const std::function<void()>& detach);
+    /** Takes the channels back from `tune` if it holds them. */
+    void release(const Holder* tune);
+    /** Renders one short block that nobody hears, moving the players on by it. */
+    void renderUnheard();
 
     /** Starts the audio output unless it runs; false when none can be had just now. */
     bool startOutput();
-    /** Stops the audio output; every voice silenced before is gone when this returns. */
-    void stopOutput();
-    /** Renders one short block into nothing, moving the players on by it; only while the output is stopped. */
-    void renderUnheard();
     /** Voices sounding right now. */
     int soundingVoices() const;
 
