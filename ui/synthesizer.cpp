@@ -20,11 +20,12 @@ namespace zorvat {
 
 namespace {
 
-// Background music needs no live-playing latency: a long period wakes the audio threads
-// about twenty times a second instead of hundreds. 2048 frames at 44.1 kHz are 46 ms:
-// a stopped tune's voices are gone at once, and what the output already holds (one period
-// through the sound server, two straight through ALSA) plays out within a tenth of a second.
-constexpr int PeriodFrames = 2048;
+// Background music needs no live-playing latency: long periods wake the audio threads
+// about ten times a second instead of hundreds. The output holds 4096 frames, 93 ms at
+// 44.1 kHz: a stopped tune's voices are gone at once, and what is already on its way to
+// the speakers plays out within that. The sound server holds one period; ALSA and OSS
+// need two, so theirs are half as long.
+constexpr int BufferFrames = 4096;
 constexpr int Periods = 2;
 // The synthesizer's own default leaves the tunes too quiet beside other programs.
 constexpr double SynthGain = 0.6;
@@ -105,7 +106,6 @@ struct Synthesizer::Impl {
         if (settings) {
             fluid_settings_setnum(settings, "synth.gain", SynthGain);
             fluid_settings_setint(settings, "synth.polyphony", Polyphony);
-            fluid_settings_setint(settings, "audio.period-size", PeriodFrames);
             fluid_settings_setint(settings, "audio.periods", Periods);
             synth = new_fluid_synth(settings);
         }
@@ -167,11 +167,13 @@ struct Synthesizer::Impl {
         if (name == "file") {
             double rate = 0;
             fluid_settings_getnum(settings, "synth.sample-rate", &rate);
-            file = std::make_unique<FileOutput>(setup.outputFile, rate, PeriodFrames,
+            file = std::make_unique<FileOutput>(setup.outputFile, rate, BufferFrames,
                 [this](int frames, float* left, float* right) { render(frames, left, right); });
             return;
         }
         fluid_settings_setstr(settings, "audio.driver", name.c_str());
+        const bool twoPeriods = name == "alsa" || name == "oss";
+        fluid_settings_setint(settings, "audio.period-size", twoPeriods ? BufferFrames / Periods : BufferFrames);
         if (name == "jack")
             fluid_settings_setint(settings, "audio.jack.autoconnect", 1);
         driver = new_fluid_audio_driver2(settings, &Impl::process, this);

@@ -171,7 +171,7 @@ void TestSharedSynthesizer::nothingIsRenderedAndNoAudioThreadRunsWhileNoTunePlay
     QTRY_VERIFY_WITH_TIMEOUT(growth.settled(), 3000);
     QTRY_COMPARE(threads(), before);
     const qint64 settled = growth.size();
-    QTest::qWait(500); // a running output would write 44 kB of silence meanwhile
+    QTest::qWait(500); // a running output would write 88 kB meanwhile
     QCOMPARE(growth.size(), settled);
     QCOMPARE(threads(), before);
 
