@@ -6,7 +6,14 @@
 namespace zorvat {
 
 TunePlayers::TunePlayers()
-    : TunePlayers(std::make_unique<MidiPlayer>(), std::make_unique<MidiPlayer>())
+    : TunePlayers(std::make_shared<Synthesizer>())
+{
+}
+
+// Both tunes on one synthesizer: one soundfont in memory, one audio output, and never
+// two tunes at once, as the game plays them.
+TunePlayers::TunePlayers(const std::shared_ptr<Synthesizer>& synthesizer)
+    : TunePlayers(std::make_unique<MidiPlayer>(synthesizer), std::make_unique<MidiPlayer>(synthesizer))
 {
 }
 

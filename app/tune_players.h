@@ -10,12 +10,16 @@
 
 namespace zorvat {
 
+class Synthesizer;
+
 // The two tune players, mp (title tune) and mp2 (question tune), as the game uses them.
 // A tune that could not be opened stays silent: the game goes on without it.
 class TunePlayers : public GameMusic {
 public:
     /** The real players, sounding through the desktop's audio output. */
     TunePlayers();
+    /** The real players on the given synthesizer. */
+    explicit TunePlayers(const std::shared_ptr<Synthesizer>& synthesizer);
     /** Players of the caller's choosing (the tests' fakes). */
     TunePlayers(std::unique_ptr<TunePlayer> title, std::unique_ptr<TunePlayer> question);
     ~TunePlayers() override;
@@ -24,7 +28,6 @@ public:
 
     /** Opens "title.mid" and plays it, then opens "open.mid"; a failure is reported once and the game goes on. */
     void openAll(const std::string& AppDir, const ErrorReporter& report);
-    /** Closes both. */
     void closeAll();
 
     void Play(Tune tune) override;

@@ -9,8 +9,8 @@
 #   test   + running every test headlessly (X server, validators, formatter, the ranking
 #          server's libraries, a PostgreSQL server and a headless browser)
 #   fuzz   clang's libFuzzer and sanitizer run-time (the fuzzers need no Qt)
-#   bench  + what the benchmarks measure with (X server, audio daemon, the ranking server's
-#          libraries and PostgreSQL)
+#   bench  + what the benchmarks measure with (X server, sound server, the synthesizer's own player,
+#          the ranking server's libraries and PostgreSQL)
 #   server building and running the ranking server zorvat-rank on a host
 set -euo pipefail
 
@@ -34,7 +34,8 @@ fuzz=(
   clang libclang-rt-14-dev
 )
 bench=(
-  xvfb xauth
+  xvfb xauth xdotool
+  pulseaudio fluidsynth
   "${server[@]}" postgresql
 )
 

@@ -2,17 +2,15 @@
 #include "midi_player.h"
 
 #include "error.h"
+#include "log_capture.h"
 
 #include <fluidsynth.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <mutex>
-#include <string>
-#include <thread>
 #include <vector>
 
 namespace zorvat {
@@ -22,90 +20,10 @@ namespace {
 constexpr const char* NoDevice = "MCI ﾃﾞﾊﾞｲｽがありません";
 constexpr int NoteOn = 0x90;
 constexpr int TrialFrames = 64;
-constexpr auto SilenceWait = std::chrono::milliseconds(200);
-// The synthesizer's own default leaves the tunes too quiet beside other programs.
-constexpr double SynthGain = 0.6;
-
-// FluidSynth tells what went wrong only through its log, which is one for the whole
-// process. While an Open listens, the errors are kept for its error text instead of
-// going to the terminal; the rest of the time the library reports as it always does.
-class LogCapture {
-public:
-    LogCapture()
-    {
-        static std::once_flag installed;
-        std::call_once(installed, [] {
-            for (const int level : { FLUID_PANIC, FLUID_ERR })
-                fluid_set_log_function(level, &LogCapture::log, nullptr);
-            // Warnings and chatter are of no use to a player: a missing preset is no error.
-            for (const int level : { FLUID_WARN, FLUID_INFO, FLUID_DBG })
-                fluid_set_log_function(level, nullptr, nullptr);
-        });
-        const std::lock_guard lock(mutex());
-        lines().clear();
-        listening() = true;
-    }
-    ~LogCapture()
-    {
-        const std::lock_guard lock(mutex());
-        listening() = false;
-        lines().clear();
-    }
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
-
-    /** The errors logged since the capture began (or since the last take), joined; then forgets them. */
-    std::string take()
-    {
-        const std::lock_guard lock(mutex());
-        std::string text;
-        for (const std::string& line : lines())
-            text += (text.empty() ? "" : "; ") + line;
-        lines().clear();
-        return text;
-    }
-
-private:
-    static void log(int level, const char* message, void* data)
-    {
-        {
-            const std::lock_guard lock(mutex());
-            if (listening()) {
-                lines().emplace_back(message ? message : "");
-                return;
-            }
-        }
-        fluid_default_log_function(level, message, data);
-    }
-    static std::mutex& mutex()
-    {
-        static std::mutex m;
-        return m;
-    }
-    static bool& listening()
-    {
-        static bool on = false;
-        return on;
-    }
-    static std::vector<std::string>& lines()
-    {
-        static std::vector<std::string> kept;
-        return kept;
-    }
-};
 
 std::string withDetail(const std::string& text, const std::string& detail)
 {
     return detail.empty() ? text : text + " (" + detail + ")";
-}
-
-// One line for each thing that was tried, under the headline.
-std::string listed(const std::string& headline, const std::vector<std::string>& tried)
-{
-    std::string text = headline;
-    for (const std::string& item : tried)
-        text += "\n" + item;
-    return text;
 }
 
 std::vector<char> readTune(const std::string& path)
@@ -126,66 +44,48 @@ std::vector<char> readTune(const std::string& path)
 
 // FluidSynth takes any file into its playlist and finds out only on the first rendered
 // block that it holds no tune, long after Open has returned. So the tune is tried on a
-// throw-away player of the still silent synthesizer: the tick of its last event, or 0.
-int tryTune(fluid_synth_t* synth, const std::vector<char>& data)
+// throw-away player of a small silent synthesizer, away from the one that may be playing
+// the other tune: the tick of its last event, or 0.
+int tryTune(const std::vector<char>& data)
 {
-    fluid_player_t* trial = new_fluid_player(synth);
-    if (!trial)
+    fluid_settings_t* settings = new_fluid_settings();
+    if (!settings)
         return 0;
+    fluid_settings_setint(settings, "synth.polyphony", 1);
+    fluid_settings_setint(settings, "synth.reverb.active", 0);
+    fluid_settings_setint(settings, "synth.chorus.active", 0);
     int length = 0;
-    if (fluid_player_add_mem(trial, data.data(), data.size()) == FLUID_OK && fluid_player_play(trial) == FLUID_OK) {
-        float left[TrialFrames];
-        float right[TrialFrames];
-        fluid_synth_write_float(synth, TrialFrames, left, 0, 1, right, 0, 1);
-        if (fluid_player_get_status(trial) == FLUID_PLAYER_PLAYING)
-            length = fluid_player_get_total_ticks(trial);
+    if (fluid_synth_t* synth = new_fluid_synth(settings)) {
+        if (fluid_player_t* trial = new_fluid_player(synth)) {
+            if (fluid_player_add_mem(trial, data.data(), data.size()) == FLUID_OK
+                && fluid_player_play(trial) == FLUID_OK) {
+                float left[TrialFrames];
+                float right[TrialFrames];
+                fluid_synth_write_float(synth, TrialFrames, left, 0, 1, right, 0, 1);
+                if (fluid_player_get_status(trial) == FLUID_PLAYER_PLAYING)
+                    length = fluid_player_get_total_ticks(trial);
+            }
+            fluid_player_stop(trial);
+            delete_fluid_player(trial);
+        }
+        delete_fluid_synth(synth);
     }
-    fluid_player_stop(trial);
-    delete_fluid_player(trial);
-    // Whatever the trial set on the channels must not colour the real playing.
-    fluid_synth_system_reset(synth);
+    delete_fluid_settings(settings);
     return length;
 }
 
 } // namespace
 
-std::vector<std::string> MidiSetup::defaultSoundfonts()
-{
-    std::vector<std::string> fonts;
-    if (fluid_settings_t* s = new_fluid_settings()) {
-        char* builtIn = nullptr;
-        if (fluid_settings_getstr_default(s, "synth.default-soundfont", &builtIn) == FLUID_OK && builtIn)
-            fonts.emplace_back(builtIn);
-        delete_fluid_settings(s);
-    }
-    for (const char* font : { "/usr/share/sounds/sf3/default-GM.sf3", "/usr/share/sounds/sf2/default-GM.sf2",
-             "/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2" }) {
-        if (std::find(fonts.begin(), fonts.end(), font) == fonts.end())
-            fonts.emplace_back(font);
-    }
-    return fonts;
-}
-
-MidiSetup MidiSetup::toFile(const std::string& path)
-{
-    MidiSetup setup;
-    setup.drivers = { "file" };
-    setup.outputFile = path;
-    return setup;
-}
-
-struct MidiPlayer::Impl {
-    MidiSetup setup;
-    fluid_settings_t* settings = nullptr;
-    fluid_synth_t* synth = nullptr;
-    fluid_player_t* player = nullptr;
-    fluid_audio_driver_t* driver = nullptr;
+struct MidiPlayer::Impl : Synthesizer::Holder {
+    std::shared_ptr<Synthesizer> synthesizer;
+    std::vector<char> tune;
     int length = 0;
+    fluid_player_t* player = nullptr;
     // The position a rewind left behind: the player takes a seek on its next block, so
     // until its position moves the tune counts as at its start, not at its end.
     mutable int seekFrom = -1;
 
-    // The player's events pass here on the audio thread. Once Stop has closed the gate,
+    // The player's events pass here on the audio thread. Once a stop has closed the gate,
     // no note can start after the silencing that follows it, whatever the player was
     // doing at that moment.
     std::mutex gate;
@@ -197,13 +97,27 @@ struct MidiPlayer::Impl {
         const std::lock_guard lock(self->gate);
         if (self->muted && fluid_midi_event_get_type(event) == NoteOn && fluid_midi_event_get_velocity(event) > 0)
             return FLUID_OK;
-        return fluid_synth_handle_midi_event(self->synth, event);
+        return fluid_synth_handle_midi_event(self->synthesizer->handle(), event);
     }
 
     void setMuted(bool on)
     {
         const std::lock_guard lock(gate);
         muted = on;
+    }
+
+    // Joins the synthesizer at the tune's first play.
+    bool join()
+    {
+        player = new_fluid_player(synthesizer->handle());
+        if (player && fluid_player_add_mem(player, tune.data(), tune.size()) == FLUID_OK) {
+            fluid_player_set_playback_callback(player, &Impl::forward, this);
+            return true;
+        }
+        if (player)
+            delete_fluid_player(player);
+        player = nullptr;
+        return false;
     }
 
     int tick() const
@@ -217,68 +131,51 @@ struct MidiPlayer::Impl {
         return now;
     }
 
-    void loadSoundfont()
+    // The channels were reset when the tune took them over; its programs and controllers
+    // are set again by replaying its events from the start up to where it resumes, notes
+    // left out. The player replays only when it seeks backwards, so it is sent to the start
+    // first and then on, a block each, unheard and with the gate closed.
+    void replayUpTo(int resumeAt)
     {
-        for (const std::string& font : setup.soundfonts) {
-            std::error_code ec;
-            if (std::filesystem::is_regular_file(font, ec)
-                && fluid_synth_sfload(synth, font.c_str(), 1) != FLUID_FAILED)
-                return;
-        }
-        throw Error(listed("ｻｳﾝﾄﾞﾌｫﾝﾄが見つかりません:", setup.soundfonts));
+        fluid_player_seek(player, 0);
+        fluid_player_play(player);
+        synthesizer->renderUnheard();
+        fluid_player_seek(player, resumeAt);
+        synthesizer->renderUnheard();
     }
 
-    // Each output is tried in turn: FluidSynth has no fallback of its own.
-    void openOutput(LogCapture& log)
+    // The player would only send note-offs, and release tails would ring on; the voices
+    // are gone with the block rendered here, so nothing sounds once a stop has returned.
+    void silence()
     {
-        std::vector<std::string> reasons;
-        for (const std::string& name : setup.drivers) {
-            fluid_settings_setstr(settings, "audio.driver", name.c_str());
-            if (name == "file") {
-                fluid_settings_setstr(settings, "audio.file.name", setup.outputFile.c_str());
-                const bool wav = std::filesystem::path(setup.outputFile).extension() == ".wav";
-                fluid_settings_setstr(settings, "audio.file.type", wav ? "wav" : "raw");
-            } else if (name == "jack") {
-                fluid_settings_setint(settings, "audio.jack.autoconnect", 1);
-            }
-            driver = new_fluid_audio_driver(settings, synth);
-            if (driver)
-                return;
-            const std::string why = log.take();
-            reasons.push_back(why.empty() ? name : name + ": " + why);
-        }
-        throw Error(listed("ｻｳﾝﾄﾞ出力を開けません:", reasons));
+        yield();
+        fluid_synth_all_sounds_off(synthesizer->handle(), -1);
+        const auto exclusive = synthesizer->exclusive();
+        synthesizer->renderUnheard();
     }
 
-    // The order keeps the audio thread away from whatever is being freed.
-    void teardown()
+    void yield() override
     {
+        setMuted(true);
         if (player)
             fluid_player_stop(player);
-        if (driver)
-            delete_fluid_audio_driver(driver);
-        if (player)
-            delete_fluid_player(player);
-        if (synth) {
-            fluid_synth_all_sounds_off(synth, -1);
-            delete_fluid_synth(synth);
-        }
-        if (settings)
-            delete_fluid_settings(settings);
-        driver = nullptr;
-        player = nullptr;
-        synth = nullptr;
-        settings = nullptr;
-        length = 0;
-        seekFrom = -1;
-        muted = true;
+    }
+
+    bool finished() const override
+    {
+        return !player || fluid_player_get_status(player) != FLUID_PLAYER_PLAYING || tick() >= length;
     }
 };
 
 MidiPlayer::MidiPlayer(MidiSetup setup)
+    : MidiPlayer(std::make_shared<Synthesizer>(std::move(setup)))
+{
+}
+
+MidiPlayer::MidiPlayer(std::shared_ptr<Synthesizer> synthesizer)
     : d(std::make_unique<Impl>())
 {
-    d->setup = std::move(setup);
+    d->synthesizer = std::move(synthesizer);
 }
 
 MidiPlayer::~MidiPlayer()
@@ -289,46 +186,47 @@ MidiPlayer::~MidiPlayer()
 void MidiPlayer::Open(const std::string& path)
 {
     Close();
-    const std::vector<char> data = readTune(path);
+    std::vector<char> data = readTune(path);
     LogCapture log;
-    try {
-        d->settings = new_fluid_settings();
-        if (d->settings)
-            fluid_settings_setnum(d->settings, "synth.gain", SynthGain);
-        d->synth = d->settings ? new_fluid_synth(d->settings) : nullptr;
-        if (!d->synth)
-            throw Error(withDetail("ｼﾝｾｻｲｻﾞｰを用意できません", log.take()));
-        // Tried before the soundfont is in, so the trial block makes no sound.
-        d->length = tryTune(d->synth, data);
-        if (d->length <= 0) {
-            const std::string why = log.take();
-            const bool midi = data.size() >= 4 && std::equal(data.begin(), data.begin() + 4, "MThd");
-            if (why.empty() && midi)
-                throw Error(path + " には曲がありません");
-            throw Error(withDetail(path + " は MIDI ﾌｧｲﾙではありません", why));
-        }
-        d->loadSoundfont();
-        d->player = new_fluid_player(d->synth);
-        if (!d->player || fluid_player_add_mem(d->player, data.data(), data.size()) != FLUID_OK)
-            throw Error(withDetail(path + " を開けません", log.take()));
-        fluid_player_set_playback_callback(d->player, &Impl::forward, d.get());
-        d->openOutput(log);
-    } catch (...) {
-        d->teardown();
-        throw;
+    const int length = tryTune(data);
+    if (length <= 0) {
+        const std::string why = log.take();
+        const bool midi = data.size() >= 4 && std::equal(data.begin(), data.begin() + 4, "MThd");
+        if (why.empty() && midi)
+            throw Error(path + " には曲がありません");
+        throw Error(withDetail(path + " は MIDI ﾌｧｲﾙではありません", why));
     }
+    d->synthesizer->prepare();
+    d->tune = std::move(data);
+    d->length = length;
 }
 
 void MidiPlayer::Play()
 {
     if (!Opened())
         throw Error(NoDevice);
-    if (d->tick() >= d->length) {
-        // After its last event the player keeps "playing" silence for a while; a tune at
-        // its end starts over at once instead.
-        d->seekFrom = fluid_player_get_current_tick(d->player);
-        fluid_player_stop(d->player);
-        fluid_player_seek(d->player, 0);
+    {
+        const auto exclusive = d->synthesizer->exclusive();
+        const bool takingOver = !d->synthesizer->holds(d.get());
+        if (takingOver)
+            d->synthesizer->handTo(d.get());
+        // A tune that cannot join stays stopped and is tried again at its next play.
+        if (!d->player && !d->join())
+            return;
+        if (d->tick() >= d->length) {
+            // After its last event the player keeps "playing" silence for a while; a tune at
+            // its end starts over at once instead.
+            d->seekFrom = fluid_player_get_current_tick(d->player);
+            fluid_player_stop(d->player);
+            fluid_player_seek(d->player, 0);
+        } else if (takingOver && d->tick() > 0) {
+            d->replayUpTo(d->tick());
+        }
+    }
+    if (!d->synthesizer->startOutput()) {
+        if (fluid_player_get_status(d->player) == FLUID_PLAYER_PLAYING)
+            d->yield();
+        return;
     }
     d->setMuted(false);
     fluid_player_play(d->player);
@@ -338,49 +236,48 @@ void MidiPlayer::Stop()
 {
     if (!Opened())
         throw Error(NoDevice);
-    d->setMuted(true);
-    fluid_player_stop(d->player);
-    // The player would only send note-offs, and release tails would ring on.
-    fluid_synth_all_sounds_off(d->synth, -1);
-    // The synthesizer takes the silencing with its next audio block; waiting for it makes
-    // a stopped tune silent when Stop returns. A stalled output is not waited for long.
-    const auto giveUp = std::chrono::steady_clock::now() + SilenceWait;
-    while (fluid_synth_get_active_voice_count(d->synth) > 0 && std::chrono::steady_clock::now() < giveUp)
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    // Only the holder of the channels has anything sounding.
+    if (d->synthesizer->holds(d.get()))
+        d->silence();
 }
 
 bool MidiPlayer::IsStopped() const
 {
-    if (!Opened())
-        return true;
-    if (fluid_player_get_status(d->player) != FLUID_PLAYER_PLAYING)
-        return true;
-    return d->tick() >= d->length;
+    return !Opened() || d->finished();
 }
 
 void MidiPlayer::Close()
 {
-    d->teardown();
+    if (d->synthesizer->holds(d.get()))
+        d->silence();
+    const auto exclusive = d->synthesizer->exclusive();
+    d->synthesizer->release(d.get());
+    if (d->player)
+        delete_fluid_player(d->player);
+    d->player = nullptr;
+    d->tune.clear();
+    d->length = 0;
+    d->seekFrom = -1;
 }
 
 bool MidiPlayer::Opened() const
 {
-    return d->driver != nullptr;
+    return d->length > 0;
 }
 
 int MidiPlayer::Position() const
 {
-    return Opened() ? d->tick() : 0;
+    return Opened() && d->player ? d->tick() : 0;
 }
 
 int MidiPlayer::Length() const
 {
-    return Opened() ? d->length : 0;
+    return d->length;
 }
 
 int MidiPlayer::SoundingVoices() const
 {
-    return Opened() ? fluid_synth_get_active_voice_count(d->synth) : 0;
+    return Opened() && d->synthesizer->holds(d.get()) ? d->synthesizer->soundingVoices() : 0;
 }
 
 } // namespace zorvat

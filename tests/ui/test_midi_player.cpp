@@ -1,20 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "error.h"
 #include "midi_player.h"
+#include "tune_files.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <cstdint>
 #include <functional>
 #include <vector>
 
 using namespace zorvat;
+using namespace zorvat::testing;
 
 namespace {
 
-constexpr int Ppq = 480;
 constexpr const char* NoDevice = "MCI ﾃﾞﾊﾞｲｽがありません";
 
 // The real synthesizer, heard by nobody: the output file is written in real time, so
@@ -22,53 +22,6 @@ constexpr const char* NoDevice = "MCI ﾃﾞﾊﾞｲｽがありません";
 MidiSetup silent()
 {
     return MidiSetup::toFile("/dev/null");
-}
-
-void big(QByteArray& out, std::uint32_t value, int bytes)
-{
-    for (int i = bytes - 1; i >= 0; --i)
-        out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-// A one-track tune of `beats` quarter notes at `bpm`, each a chord of `voices` notes
-// held for the whole beat.
-QByteArray tune(int beats, int bpm, int voices = 1)
-{
-    QByteArray events;
-    const std::uint32_t micros = 60000000 / bpm;
-    events.append("\x00\xFF\x51\x03", 4);
-    big(events, micros, 3);
-    events.append("\x00\xC0\x00", 3);
-    for (int b = 0; b < beats; ++b) {
-        for (int v = 0; v < voices; ++v)
-            events.append(QByteArray { "\x00\x90", 2 } + char(60 + b % 12 + 4 * v) + '\x64');
-        for (int v = 0; v < voices; ++v) {
-            // The first note-off carries the beat's length (480 as a variable-length number).
-            if (v == 0)
-                events.append("\x83\x60", 2);
-            else
-                events.append('\x00');
-            events.append(QByteArray { "\x80", 1 } + char(60 + b % 12 + 4 * v) + '\x00');
-        }
-    }
-    events.append("\x00\xFF\x2F\x00", 4);
-    QByteArray file("MThd");
-    big(file, 6, 4);
-    big(file, 0, 2);
-    big(file, 1, 2);
-    big(file, Ppq, 2);
-    file.append("MTrk");
-    big(file, static_cast<std::uint32_t>(events.size()), 4);
-    return file + events;
-}
-
-QString write(const QTemporaryDir& dir, const QString& name, const QByteArray& data)
-{
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
 }
 
 QString errorOf(const std::function<void()>& action)
@@ -141,7 +94,7 @@ void TestMidiPlayer::openSaysWhenThereIsNoSoundfontOrNoAudioOutput_data()
     QTest::addColumn<QString>("says");
 
     QTest::newRow("no soundfont") << true << "ｻｳﾝﾄﾞﾌｫﾝﾄが見つかりません";
-    QTest::newRow("no audio output") << false << "ｻｳﾝﾄﾞ出力を開けません";
+    QTest::newRow("no audio output") << false << "音楽を再生できません。ｹﾞｰﾑは音楽なしでそのまま遊べます。\n";
 }
 
 void TestMidiPlayer::openSaysWhenThereIsNoSoundfontOrNoAudioOutput()

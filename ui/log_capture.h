@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <string>
+
+namespace zorvat {
+
+// FluidSynth tells what went wrong only through its log, which is one for the whole
+// process. While a capture lives, the synthesizer's errors are kept for an error text
+// instead of going to the terminal; the rest of the time the library reports as always.
+// Its warnings and chatter never reach the player: a missing preset is no error.
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    /** The errors logged since the capture began or since the last take, joined by "; ". */
+    std::string take();
+};
+
+} // namespace zorvat
