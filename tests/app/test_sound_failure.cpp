@@ -43,7 +43,7 @@ QByteArray standardErrorOf(const std::function<void()>& action, const QString& f
 class TestSoundFailure : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase();
     void withoutASoundDeviceOneBoxSaysSoFirstAndNothingIsLeftRunning();
 

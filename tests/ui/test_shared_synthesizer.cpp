@@ -113,7 +113,7 @@ double aloneShare(const QTemporaryDir& dir, const QString& name, const QByteArra
 class TestSharedSynthesizer : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void eachTuneSoundsWithItsOwnInstrumentsAfterASwitch();
     void nothingIsRenderedAndNoAudioThreadRunsWhileNoTunePlays_data();
     void nothingIsRenderedAndNoAudioThreadRunsWhileNoTunePlays();
