@@ -26,7 +26,7 @@ server=(
   libcpp-httplib-dev libsqlite3-dev libpqxx-dev
 )
 test=(
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
   clang-format desktop-file-utils appstream
   "${server[@]}" postgresql chromium chromium-driver
 )

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScreen>
 
 namespace zorvat::e2e {
@@ -54,9 +55,53 @@ bool Desktop::key(const QString& keys)
 
 bool Desktop::type(const QString& text)
 {
-    // A slow hand: a character outside the keyboard's layout is typed through a key that
-    // is remapped for it, and the game must see each new mapping before the key arrives.
+    // A character outside the keyboard's layout needs a key of its own. Left to itself the
+    // typing tool maps a spare key for each such character and takes the mapping back right
+    // after the press, and a busy game that looks the key up late reads the wrong character.
+    // So every such character gets a spare key first, for good, and the typing finds it there.
+    if (!mapSpareKeys(text))
+        return false;
     return xdotool({ QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("150"), text }).has_value();
+}
+
+bool Desktop::mapSpareKeys(const QString& text)
+{
+    QStringList wanted;
+    for (const char32_t c : text.toUcs4()) {
+        const QString keysym = QStringLiteral("U%1").arg(static_cast<uint>(c), 4, 16, QLatin1Char('0')).toUpper();
+        if (c > 0x7E && !wanted.contains(keysym))
+            wanted << keysym;
+    }
+    if (wanted.isEmpty())
+        return true;
+
+    QProcess table;
+    table.start(QStringLiteral("xmodmap"), { QStringLiteral("-pke") });
+    if (!table.waitForFinished(ToolTimeoutMs) || table.exitCode() != 0) {
+        m_error = QStringLiteral("xmodmap -pke failed: %1").arg(QString::fromLocal8Bit(table.readAllStandardError()));
+        return false;
+    }
+    QStringList mappings;
+    const QRegularExpression spare(QStringLiteral("^keycode\\s+(\\d+)\\s*=\\s*$"));
+    for (const QString& line : QString::fromLocal8Bit(table.readAllStandardOutput()).split('\n')) {
+        const QRegularExpressionMatch m = spare.match(line);
+        if (m.hasMatch() && mappings.size() < wanted.size())
+            mappings << QStringLiteral("keycode %1 = %2").arg(m.captured(1), wanted.at(mappings.size()));
+    }
+    if (mappings.size() < wanted.size()) {
+        m_error = QStringLiteral("not enough spare keys for %1").arg(text);
+        return false;
+    }
+    QProcess map;
+    QStringList arguments;
+    for (const QString& mapping : mappings)
+        arguments << QStringLiteral("-e") << mapping;
+    map.start(QStringLiteral("xmodmap"), arguments);
+    if (!map.waitForFinished(ToolTimeoutMs) || map.exitCode() != 0) {
+        m_error = QStringLiteral("xmodmap failed: %1").arg(QString::fromLocal8Bit(map.readAllStandardError()));
+        return false;
+    }
+    return true;
 }
 
 QString Desktop::focusedTitle()

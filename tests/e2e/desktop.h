@@ -36,6 +36,7 @@ public:
 
 private:
     std::optional<QString> xdotool(const QStringList& arguments);
+    bool mapSpareKeys(const QString& text);
 
     QImage m_lastShot;
     QString m_error;
