@@ -2,6 +2,7 @@
 #include "clock.h"
 #include "desktop_opener.h"
 #include "error_box.h"
+#include "file_calls.h"
 #include "fonts.h"
 #include "game.h"
 #include "idle_hook.h"
@@ -33,7 +34,8 @@ int main(int argc, char* argv[])
     NamePromptDialog namePrompt;
     RankingQuestionBox rankingQuestion;
     DesktopOpener desktop;
-    ScoreKeeper records(TIniFile::defaultLocation(), namePrompt, rankingQuestion, desktop);
+    const FileCalls files;
+    ScoreKeeper records(TIniFile::defaultLocation(), namePrompt, rankingQuestion, desktop, files);
     const SystemClock clock;
     Game game(window, tunes, records, clock);
     IdleHook idle([&game](bool& IdleDone) { game.AppIdle(IdleDone); }, showErrorBox);
