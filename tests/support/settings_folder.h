@@ -2,11 +2,22 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace zorvat::testing {
+
+/** Where the tests that save hundreds of times make their folders: memory-backed storage when the
+    machine has it, so that flushing to the disk costs nothing. */
+inline QString fastFolderTemplate()
+{
+    const QString memory = QStringLiteral("/dev/shm");
+    const QString base = QFileInfo(memory).isDir() && QFileInfo(memory).isWritable() ? memory : QDir::tempPath();
+    return base + QStringLiteral("/zorvat-XXXXXX");
+}
 
 // A private folder for one settings file: written by hand as a fixture, read back as bytes.
 class SettingsFolder {
