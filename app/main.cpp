@@ -12,16 +12,26 @@
 #include "pictures.h"
 #include "ranking_question_box.h"
 #include "score_keeper.h"
+#include "stop_signals.h"
 #include "tune_players.h"
 #include "zorvat_app.h"
 
 #include <QApplication>
+
+#include <csignal>
 
 using namespace zorvat;
 
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+    // A stop signal ends the program as "終了" does, also inside a box's own loop, which then
+    // closes as if cancelled; a save under way finishes first.
+    StopSignals stopSignals;
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, [] { QCoreApplication::exit(0); });
+    // A file that would pass the file-size limit then fails to be written, with an error box,
+    // instead of ending the game.
+    std::signal(SIGXFSZ, SIG_IGN);
     // The application title; the window title is its own, so no display name is appended to it.
     QApplication::setApplicationName(QStringLiteral("Zorvat"));
     QApplication::setDesktopFileName(QStringLiteral("org.zorvat.Zorvat"));
@@ -43,7 +53,9 @@ int main(int argc, char* argv[])
 
     QObject::connect(&application, &QCoreApplication::aboutToQuit, [&idle] { idle.uninstall(); });
     window.show();
-    application.exec();
+    // A stop that came during start-up, before there was a loop to end.
+    if (!stopSignals.received())
+        application.exec();
     // The game ends the same way whichever way its window was closed.
     return 0;
 }

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop.h"
 #include "expected_files.h"
-#include "fonts.h"
 #include "game_run.h"
 #include "pictures.h"
+#include "private_display.h"
 #include "reference_look.h"
 #include "screen_reading.h"
-#include "x_server.h"
 
 #include <QApplication>
 #include <QDir>
@@ -467,32 +466,10 @@ void EndToEnd::quittingFromTheGameMenuEndsTheProgramWithCodeZero()
 int main(int argc, char* argv[])
 {
     const QString artefacts = QStringLiteral(ZORVAT_E2E_ARTEFACTS);
-    QDir(artefacts).removeRecursively();
-    QDir().mkpath(artefacts);
-    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
-        std::fprintf(stderr, "xdotool is needed to play the game (scripts/setup.sh installs it)\n");
-        return 1;
-    }
-
-    XServer display;
-    if (!display.start(ScreenSize, QDir(artefacts).filePath(QStringLiteral("xvfb.log")))) {
-        std::fprintf(stderr, "%s\n", qPrintable(display.error()));
-        return 1;
-    }
-    // The test, the game and the input tool all meet on the private display, and nothing
-    // of a desktop the test was started from (session bus, input method, theme, scaling)
-    // comes in between: the game and the test's own reference drawings must look alike.
-    qputenv("DISPLAY", display.display().toUtf8());
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    for (const char* name : { "DBUS_SESSION_BUS_ADDRESS", "WAYLAND_DISPLAY", "QT_IM_MODULE", "XMODIFIERS",
-             "QT_QPA_PLATFORMTHEME", "QT_STYLE_OVERRIDE", "QT_SCALE_FACTOR", "SESSION_MANAGER" })
-        qunsetenv(name);
-
-    QApplication application(argc, argv);
-    installFontSubstitutes();
-    QApplication::setFont(gameFont(12));
-    EndToEnd test(artefacts);
-    return QTest::qExec(&test, argc, argv);
+    return onPrivateDisplay(argc, argv, ScreenSize, artefacts, [&] {
+        EndToEnd test(artefacts);
+        return QTest::qExec(&test, argc, argv);
+    });
 }
 
 #include "test_end_to_end.moc"

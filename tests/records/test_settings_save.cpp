@@ -110,8 +110,8 @@ QByteArray fuzzedFile(std::mt19937& random)
 HighScores fuzzedTable(std::mt19937& random)
 {
     // Some names no code page 932 file can hold, or no file at all.
-    static const std::vector<std::string> names { "", "Rv-nq1", "山田　太郎", " Bob ", "\"q\"", "'", "a=b", "[x]",
-        ";c", "ｶﾅ", "한", "¥", "x\ny" };
+    static const std::vector<std::string> names { "", "Rv-nq1", "山田　太郎", " Bob ", "\"q\"", "'", "a=b", "[x]", ";c",
+        "ｶﾅ", "한", "¥", "x\ny" };
     static const std::vector<std::int32_t> scores { -5, 0, 1, 3, 5, 6, 20, 9999, INT_MIN, INT_MAX };
     HighScores table;
     for (int rank = 1; rank <= 5; ++rank) {
@@ -349,7 +349,8 @@ void TestSettingsSave::failingSystemCallGivesOneBoxNamingTheFileAndTheReason()
     const std::string text = errorOf([&] { records.keeper.hiscchk(9); });
     QCOMPARE(QString::fromStdString(text), QStringLiteral("Zorvat.ini に書き込めません\n") + reason);
     QCOMPARE(contents(path), before);
-    QCOMPARE(entries(m_dir->path()), (QStringList { QStringLiteral(".Zorvat.ini.lock"), QStringLiteral("Zorvat.ini") }));
+    QCOMPARE(
+        entries(m_dir->path()), (QStringList { QStringLiteral(".Zorvat.ini.lock"), QStringLiteral("Zorvat.ini") }));
 
     // The game goes on, and the next save that goes through counts this game too.
     calls.failing = Call::None;

@@ -260,9 +260,8 @@ void TestSettingsSharing::theTableAsItIsAtTheSaveDecidesWhereTheScoreGoes()
     put(path, "[hs_sc]\r\nsc5=0\r\n");
     Copy records(path);
     // Another copy saves higher scores while the name box is open: 6 no longer enters.
-    records.prompt.whileAsking = [&path] {
-        put(path, "[hs_sc]\r\nsc1=9\r\nsc2=9\r\nsc3=9\r\nsc4=9\r\nsc5=9\r\n[pass]\r\ntp=3\r\n");
-    };
+    records.prompt.whileAsking
+        = [&path] { put(path, "[hs_sc]\r\nsc1=9\r\nsc2=9\r\nsc3=9\r\nsc4=9\r\nsc5=9\r\n[pass]\r\ntp=3\r\n"); };
     records.endGame(6, "early");
     QCOMPARE(records.prompt.asked, 1);
     QCOMPARE(records.keeper.table().HiScore, (std::array<std::int32_t, 6> { 0, 9, 9, 9, 9, 9 }));
