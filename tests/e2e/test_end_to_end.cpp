@@ -2,6 +2,7 @@
 #include "desktop.h"
 #include "expected_files.h"
 #include "game_run.h"
+#include "game_screen.h"
 #include "pictures.h"
 #include "private_display.h"
 #include "reference_look.h"
@@ -23,19 +24,6 @@ using namespace zorvat;
 using namespace zorvat::e2e;
 
 namespace {
-
-// Generous, for a busy two-core machine: a wait ends as soon as the screen is right.
-constexpr int StartUpMs = 60000;
-constexpr int ScreenMs = 15000;
-
-constexpr QSize ScreenSize(800, 600);
-constexpr int ClientHeight = 277;
-
-const QString MainTitle = QStringLiteral("^Zorvat Ver1\\.00$");
-const QString ErrorBoxTitle = QStringLiteral("^Zorvat$");
-const QString QuestionTitle = QStringLiteral("^確認$");
-const QString NamePromptTitle = QStringLiteral("^ベストタイム更新$");
-const QString RecordsTitle = QStringLiteral("^記録$");
 
 // Five right answers, then a wrong one: a score of 5 ties the top entry of a fresh table,
 // so it must go in below it, at rank 2.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop.h"
+#include "file_bytes.h"
 #include "game_run.h"
+#include "game_screen.h"
 #include "pictures.h"
 #include "private_display.h"
 #include "reference_look.h"
@@ -14,28 +16,15 @@
 
 using namespace zorvat;
 using namespace zorvat::e2e;
+using zorvat::testing::fileBytes;
 
 namespace {
 
-constexpr int StartUpMs = 60000;
-constexpr int ScreenMs = 15000;
-constexpr QSize ScreenSize(800, 600);
-constexpr int ClientHeight = 277;
-
-const QString MainTitle = QStringLiteral("^Zorvat Ver1\\.00$");
-const QString ErrorBoxTitle = QStringLiteral("^Zorvat$");
-const QString QuestionTitle = QStringLiteral("^確認$");
-
 // A player's file with 41 games on it; a score of 0 enters nowhere.
-const QByteArray PlayersFile = "[hs_sc]\r\nsc1=5\r\nsc2=4\r\nsc3=3\r\nsc4=2\r\nsc5=1\r\n"
-                               "[name]\r\nname1=Rv-nq1\r\nname2=Rv-nq2\r\nname3=Rv-nq3\r\nname4=Rv-nq4\r\nname5=Rv-nq5\r\n"
-                               "[pass]\r\ntp=41\r\n";
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
+const QByteArray PlayersFile
+    = "[hs_sc]\r\nsc1=5\r\nsc2=4\r\nsc3=3\r\nsc4=2\r\nsc5=1\r\n"
+      "[name]\r\nname1=Rv-nq1\r\nname2=Rv-nq2\r\nname3=Rv-nq3\r\nname4=Rv-nq4\r\nname5=Rv-nq5\r\n"
+      "[pass]\r\ntp=41\r\n";
 
 } // namespace
 
@@ -119,7 +108,7 @@ void StopSignalsEndToEnd::aStopDuringStartUpLeavesTheFileAsItWas()
     // The sound warning comes up in the middle of start-up; a machine with sound shows the title.
     QTRY_VERIFY_WITH_TIMEOUT(on(ErrorBoxTitle) || on(MainTitle), StartUpMs);
     stop(run, SIGTERM);
-    QCOMPARE(contents(run.settingsFile()), PlayersFile);
+    QCOMPARE(fileBytes(run.settingsFile()), PlayersFile);
 }
 
 void StopSignalsEndToEnd::aStopDuringAGameLeavesItUncounted()
@@ -130,7 +119,7 @@ void StopSignalsEndToEnd::aStopDuringAGameLeavesItUncounted()
     if (QTest::currentTestFailed())
         return;
     stop(run, SIGHUP);
-    QCOMPARE(contents(run.settingsFile()), PlayersFile);
+    QCOMPARE(fileBytes(run.settingsFile()), PlayersFile);
 }
 
 void StopSignalsEndToEnd::aStopWhileTheRankingQuestionIsOpenSavesTheFinishedGameFirst()
@@ -149,7 +138,7 @@ void StopSignalsEndToEnd::aStopWhileTheRankingQuestionIsOpenSavesTheFinishedGame
     AWAIT(on(QuestionTitle), "the ranking question");
     // The question closes as if answered "いいえ": the finished game is counted, then the game ends.
     stop(run, SIGINT);
-    QCOMPARE(contents(run.settingsFile()), QByteArray(PlayersFile).replace("tp=41", "tp=42"));
+    QCOMPARE(fileBytes(run.settingsFile()), QByteArray(PlayersFile).replace("tp=41", "tp=42"));
 }
 
 int main(int argc, char* argv[])

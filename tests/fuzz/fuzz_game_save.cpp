@@ -9,40 +9,21 @@
 #include "high_scores.h"
 #include "ini_file.h"
 #include "ini_text.h"
+#include "work_file.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
 
-const std::vector<std::string> NameWords { "", "Rv-nq1", "山田　太郎", " Bob ", "\"q\"", "'", "a=b", "[x]", ";c",
-    "ｶﾅ", "한", "¥", "x\ny", std::string(1, '\0') };
+using namespace zorvat::fuzzing;
 
-const std::filesystem::path& workFile()
-{
-    static const std::filesystem::path file = [] {
-        std::string folder = (std::filesystem::temp_directory_path() / "zorvat-fuzz-XXXXXX").string();
-        if (!mkdtemp(folder.data()))
-            std::abort();
-        static const std::string made = folder;
-        std::atexit([] { std::filesystem::remove_all(made); });
-        return std::filesystem::path(folder) / "Zorvat.ini";
-    }();
-    return file;
-}
-
-std::string contents()
-{
-    std::ifstream in(workFile(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+const std::vector<std::string> NameWords { "", "Rv-nq1", "山田　太郎", " Bob ", "\"q\"", "'", "a=b", "[x]", ";c", "ｶﾅ",
+    "한", "¥", "x\ny", std::string(1, '\0') };
 
 template <typename Save> bool refuses(Save&& save)
 {
@@ -62,15 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zorvat::HighScores table;
     for (int rank = 1; rank <= 5; ++rank) {
         table.HiScore[rank] = fdp.ConsumeIntegral<std::int32_t>();
-        table.HiName[rank] = fdp.ConsumeBool() ? NameWords[fdp.ConsumeIntegralInRange<std::size_t>(0, NameWords.size() - 1)]
-                                               : fdp.ConsumeRandomLengthString(24);
+        table.HiName[rank] = fdp.ConsumeBool()
+            ? NameWords[fdp.ConsumeIntegralInRange<std::size_t>(0, NameWords.size() - 1)]
+            : fdp.ConsumeRandomLengthString(24);
     }
     table.PlayCount = fdp.ConsumeIntegral<std::int32_t>();
     const std::string file = fdp.ConsumeRemainingBytesAsString();
-    {
-        std::ofstream out(workFile(), std::ios::binary | std::ios::trunc);
-        out.write(file.data(), static_cast<std::streamsize>(file.size()));
-    }
+    putWorkFile(file);
 
     zorvat::TIniFile separate(workFile());
     const bool separateRefused = refuses([&] { table.save(separate); });
@@ -81,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             separateRefused ? "refused" : "took");
         std::abort();
     }
-    if (!onceRefused && once.bytes() != contents()) {
+    if (!onceRefused && once.bytes() != workFileBytes()) {
         std::fprintf(stderr, "the one save gave other bytes than the eleven writes\n");
         std::abort();
     }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "faulty_calls.h"
+#include "file_bytes.h"
 #include "file_writer.h"
 #include "lowered_limit.h"
 
@@ -17,19 +18,6 @@ using namespace zorvat;
 using namespace zorvat::testing;
 
 namespace {
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void put(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 // The system error number of the replace, 0 when it went through.
 int replace(const QString& path, std::string_view bytes, LinkHandling links = LinkHandling::Follow,
@@ -122,13 +110,13 @@ void TestFileReplace::linkIsFollowedOrGivesWay()
     QFETCH(QByteArray, pointedTo);
     const QString elsewhere = m_dir->filePath(QStringLiteral("elsewhere"));
     const QString name = m_dir->filePath(QStringLiteral("page.htm"));
-    put(elsewhere, "old");
+    putFile(elsewhere, "old");
     QVERIFY(QFile::link(elsewhere, name));
 
     QCOMPARE(replace(name, "new", links), 0);
     QCOMPARE(QFileInfo(name).isSymLink(), stillALink);
-    QCOMPARE(contents(name), QByteArray("new"));
-    QCOMPARE(contents(elsewhere), pointedTo);
+    QCOMPARE(fileBytes(name), QByteArray("new"));
+    QCOMPARE(fileBytes(elsewhere), pointedTo);
     QCOMPARE(leftovers(), (QStringList { QStringLiteral("elsewhere"), QStringLiteral("page.htm") }));
 }
 
@@ -143,10 +131,10 @@ void TestFileReplace::replacedFileKeepsItsPermissions()
 {
     QFETCH(LinkHandling, links);
     const QString path = m_dir->filePath(QStringLiteral("file"));
-    put(path, "old");
+    putFile(path, "old");
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0640), 0);
     QCOMPARE(replace(path, "new", links), 0);
-    QCOMPARE(contents(path), QByteArray("new"));
+    QCOMPARE(fileBytes(path), QByteArray("new"));
     QCOMPARE(mode(path), 0640u);
 }
 
@@ -166,12 +154,12 @@ void TestFileReplace::withoutWritePermissionFileAndFolderAreReadOnlyToEveryone()
     QFETCH(LinkHandling, links);
     // The superuser, whom the system lets through, is held to the same rule.
     const QString path = m_dir->filePath(QStringLiteral("file"));
-    put(path, "old");
+    putFile(path, "old");
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
     if (lockFolder)
         QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
     QCOMPARE(replace(path, "new", links), EACCES);
-    QCOMPARE(contents(path), QByteArray("old"));
+    QCOMPARE(fileBytes(path), QByteArray("old"));
     QCOMPARE(leftovers(), QStringList { QStringLiteral("file") });
 }
 
@@ -187,16 +175,16 @@ void TestFileReplace::onlyAPlainFileIsReplaced()
     QCOMPARE(replace(pipe, "new", LinkHandling::Replace), EACCES);
     QCOMPARE(leftovers(), (QStringList { QStringLiteral("folder"), QStringLiteral("pipe") }));
 
-    put(m_dir->filePath(QStringLiteral("plain")), "x");
+    putFile(m_dir->filePath(QStringLiteral("plain")), "x");
     QVERIFY(replace(m_dir->filePath(QStringLiteral("plain/under")), "new") != 0);
-    QCOMPARE(contents(m_dir->filePath(QStringLiteral("plain"))), QByteArray("x"));
+    QCOMPARE(fileBytes(m_dir->filePath(QStringLiteral("plain"))), QByteArray("x"));
 }
 
 void TestFileReplace::missingFoldersAreMade()
 {
     const QString path = m_dir->filePath(QStringLiteral("config/zorvat/file"));
     QCOMPARE(replace(path, "new"), 0);
-    QCOMPARE(contents(path), QByteArray("new"));
+    QCOMPARE(fileBytes(path), QByteArray("new"));
     QCOMPARE(QDir(m_dir->filePath(QStringLiteral("config/zorvat"))).entryList(QDir::Files | QDir::Hidden),
         QStringList { QStringLiteral("file") });
 }
@@ -205,7 +193,7 @@ void TestFileReplace::failedWriteGivesTheSystemErrorAndLeavesTheOldFileAlone()
 {
     // A file-size limit stops the write part-way, as a full disk would.
     const QString path = m_dir->filePath(QStringLiteral("file"));
-    put(path, "old");
+    putFile(path, "old");
     int failed = 0;
     {
         LoweredLimit limit(RLIMIT_FSIZE, 64);
@@ -213,7 +201,7 @@ void TestFileReplace::failedWriteGivesTheSystemErrorAndLeavesTheOldFileAlone()
         failed = replace(path, std::string(100, 'y'), LinkHandling::Replace);
     }
     QCOMPARE(failed, EFBIG);
-    QCOMPARE(contents(path), QByteArray("old"));
+    QCOMPARE(fileBytes(path), QByteArray("old"));
     QCOMPARE(leftovers(), QStringList { QStringLiteral("file") });
 }
 
@@ -231,13 +219,13 @@ void TestFileReplace::aFolderThatTakesNoNewFileGetsAWritableFileWrittenInPlace()
     QFETCH(LinkHandling, links);
     QFETCH(QByteArray, bytes);
     const QString path = m_dir->filePath(QStringLiteral("file"));
-    put(path, "the old text");
+    putFile(path, "the old text");
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0640), 0);
     const ino_t before = inode(path);
     // Read-only to the superuser too, who could otherwise make the new file beside it.
     QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
     QCOMPARE(replace(path, bytes.toStdString(), links), 0);
-    QCOMPARE(contents(path), bytes);
+    QCOMPARE(fileBytes(path), bytes);
     QCOMPARE(inode(path), before);
     QCOMPARE(mode(path), 0640u);
     QCOMPARE(leftovers(), QStringList { QStringLiteral("file") });
@@ -278,17 +266,17 @@ void TestFileReplace::eachFailingCallGivesItsErrorAndLeavesTheOldFile()
     QFETCH(int, error);
     QFETCH(QByteArray, bytes);
     const QString path = m_dir->filePath(QStringLiteral("file"));
-    put(path, "the old text");
+    putFile(path, "the old text");
     if (inPlace)
         QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
     // Failing every time it is made: a step that fails once fails again when the old text is put back.
     const FaultyCalls calls(call, error, true);
     QCOMPARE(replace(path, bytes.toStdString(), LinkHandling::Follow, calls), error);
     QVERIFY(calls.failures > 0);
-    QCOMPARE(contents(path), QByteArray("the old text"));
+    QCOMPARE(fileBytes(path), QByteArray("the old text"));
     QCOMPARE(leftovers(), QStringList { QStringLiteral("file") });
     QCOMPARE(replace(path, bytes.toStdString()), 0);
-    QCOMPARE(contents(path), bytes);
+    QCOMPARE(fileBytes(path), bytes);
 }
 
 void TestFileReplace::linksAreFollowedOnlyWhenTheyAndTheirFileAreThePlayers_data()
@@ -314,7 +302,7 @@ void TestFileReplace::linksAreFollowedOnlyWhenTheyAndTheirFileAreThePlayers()
     const QString pointedTo = m_dir->filePath(QStringLiteral("elsewhere"));
     const QString name = m_dir->filePath(QStringLiteral("Zorvat.ini"));
     if (!dangling)
-        put(pointedTo, "old");
+        putFile(pointedTo, "old");
     QVERIFY(QFile::link(pointedTo, name));
     if (fileOfAnother)
         QCOMPARE(::chown(QFile::encodeName(pointedTo).constData(), Nobody, Nobody), 0);
@@ -323,7 +311,7 @@ void TestFileReplace::linksAreFollowedOnlyWhenTheyAndTheirFileAreThePlayers()
 
     QCOMPARE(replace(name, "new"), error);
     QVERIFY(QFileInfo(name).isSymLink());
-    QCOMPARE(contents(pointedTo), QByteArray(error ? "old" : "new"));
+    QCOMPARE(fileBytes(pointedTo), QByteArray(error ? "old" : "new"));
     QCOMPARE(leftovers(), (QStringList { QStringLiteral("elsewhere"), QStringLiteral("Zorvat.ini") }));
 }
 
@@ -340,7 +328,7 @@ void TestFileReplace::temporaryFilesOfAKilledSaveGoAtTheNextOne()
     const QString saving = QStringLiteral(".Zorvat.ini.1.123.0.tmp");
     const QString foreign = QStringLiteral(".Zorvat.ini.notes.tmp");
     for (const QString& name : { abandoned, saving, foreign })
-        put(m_dir->filePath(name), "part");
+        putFile(m_dir->filePath(name), "part");
     QCOMPARE(replace(path, "new"), 0);
     QCOMPARE(leftovers(), (QStringList { saving, foreign, QStringLiteral("Zorvat.ini") }));
 }

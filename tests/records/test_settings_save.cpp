@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "error.h"
 #include "faulty_calls.h"
+#include "file_bytes.h"
 #include "high_scores.h"
 #include "ini_file.h"
 #include "ini_text.h"
@@ -37,19 +38,6 @@ namespace {
 
 constexpr uid_t Nobody = 65534;
 const FileCalls SystemCalls;
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void put(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 QStringList entries(const QString& folder)
 {
@@ -202,7 +190,7 @@ void TestSettingsSave::gameEndSavesTheBytesOfElevenSeparateWrites_data()
     };
     for (QDirIterator it(QStringLiteral(ZORVAT_PROFILE_FIXTURES), QDir::Files); it.hasNext();) {
         const QString path = it.next();
-        fixtures.append({ QFileInfo(path).fileName(), contents(path) });
+        fixtures.append({ QFileInfo(path).fileName(), fileBytes(path) });
     }
     for (const auto& [name, bytes] : fixtures) {
         for (const int score : { 0, 4, 9 })
@@ -218,14 +206,14 @@ void TestSettingsSave::gameEndSavesTheBytesOfElevenSeparateWrites()
     const QString reference = m_dir->filePath(QStringLiteral("reference/Zorvat.ini"));
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("reference")));
     if (!file.isNull()) {
-        put(saved, file);
-        put(reference, file);
+        putFile(saved, file);
+        putFile(reference, file);
     }
     Records records(saved);
     records.prompt.answer = "新記録";
     records.keeper.hiscchk(score);
     elevenWriteGameEnd(reference, score, "新記録");
-    QCOMPARE(contents(saved), contents(reference));
+    QCOMPARE(fileBytes(saved), fileBytes(reference));
 }
 
 void TestSettingsSave::oneSaveEqualsElevenWritesOverAFuzzedCorpus()
@@ -236,7 +224,7 @@ void TestSettingsSave::oneSaveEqualsElevenWritesOverAFuzzedCorpus()
     for (int round = 0; round < 3000; ++round) {
         const QByteArray before = fuzzedFile(random);
         const HighScores table = fuzzedTable(random);
-        put(path, before);
+        putFile(path, before);
         TIniFile file(path.toStdString());
         bool referenceRefused = false;
         try {
@@ -254,7 +242,7 @@ void TestSettingsSave::oneSaveEqualsElevenWritesOverAFuzzedCorpus()
         QVERIFY2(refused == referenceRefused, before.toHex(' ').constData());
         if (refused)
             continue;
-        QVERIFY2(QByteArray::fromStdString(text.bytes()) == contents(path), before.toHex(' ').constData());
+        QVERIFY2(QByteArray::fromStdString(text.bytes()) == fileBytes(path), before.toHex(' ').constData());
         ++saved;
     }
     // The corpus must not be so hostile that nothing is ever saved.
@@ -265,12 +253,12 @@ void TestSettingsSave::aNulEndsAStoredNameAndTheNextSaveMendsIt()
 {
     const QString path = m_dir->filePath(QStringLiteral("Zorvat.ini"));
     static const char file[] = "[name]\r\nname1=ab\0cd\r\n[pass]\r\ntp=2\r\n";
-    put(path, QByteArray(file, sizeof file - 1));
+    putFile(path, QByteArray(file, sizeof file - 1));
     Records records(path);
     QCOMPARE(records.keeper.table().HiName[1], std::string("ab"));
     records.keeper.hiscchk(0);
     records.keeper.hiscchk(0);
-    QVERIFY(contents(path).startsWith("[name]\r\nname1=ab\r\nname2=Rv-nq2\r\n"));
+    QVERIFY(fileBytes(path).startsWith("[name]\r\nname1=ab\r\nname2=Rv-nq2\r\n"));
     QCOMPARE(TIniFile(path.toStdString()).ReadInt("pass", "tp", 0), 4);
 }
 
@@ -343,12 +331,12 @@ void TestSettingsSave::failingSystemCallGivesOneBoxNamingTheFileAndTheReason()
     QFETCH(QString, reason);
     const QString path = m_dir->filePath(QStringLiteral("Zorvat.ini"));
     const QByteArray before = "[pass]\r\ntp=7\r\n";
-    put(path, before);
+    putFile(path, before);
     FaultyCalls calls(call, error, true);
     Records records(path, calls);
     const std::string text = errorOf([&] { records.keeper.hiscchk(9); });
     QCOMPARE(QString::fromStdString(text), QStringLiteral("Zorvat.ini に書き込めません\n") + reason);
-    QCOMPARE(contents(path), before);
+    QCOMPARE(fileBytes(path), before);
     QCOMPARE(
         entries(m_dir->path()), (QStringList { QStringLiteral(".Zorvat.ini.lock"), QStringLiteral("Zorvat.ini") }));
 
@@ -369,13 +357,13 @@ void TestSettingsSave::readOnlyFolderWithWritableFilesAsAnUnprivilegedUser()
     const QString page = folder.filePath(QStringLiteral("intsc.htm"));
     const QString locked = folder.filePath(QStringLiteral("managed/Zorvat.ini"));
     const QByteArray before = "; shared\r\n[pass]\r\ntp=41\r\n";
-    put(settings, before);
-    put(page, "an old page");
-    put(locked, before);
+    putFile(settings, before);
+    putFile(page, "an old page");
+    putFile(locked, before);
     const QString reference = folder.filePath(QStringLiteral("reference.ini"));
-    put(reference, before);
+    putFile(reference, before);
     elevenWriteGameEnd(reference, 9, "New");
-    const QByteArray expected = contents(reference);
+    const QByteArray expected = fileBytes(reference);
     QVERIFY(QFile::remove(reference));
 
     const bool superuser = ::geteuid() == 0;
@@ -403,9 +391,9 @@ void TestSettingsSave::readOnlyFolderWithWritableFilesAsAnUnprivilegedUser()
     QCOMPARE(::chmod(QFile::encodeName(folder.path()).constData(), 0755), 0);
 
     QCOMPARE(outcome, QStringLiteral("no error / Zorvat.ini に書き込めません\nﾌｧｲﾙへのｱｸｾｽが拒否されました"));
-    QCOMPARE(contents(settings), expected);
-    QCOMPARE(contents(page), QByteArray::fromStdString(InternetRank::rankPageBytes(9, 41, InternetRank::RankUrl)));
-    QCOMPARE(contents(locked), before);
+    QCOMPARE(fileBytes(settings), expected);
+    QCOMPARE(fileBytes(page), QByteArray::fromStdString(InternetRank::rankPageBytes(9, 41, InternetRank::RankUrl)));
+    QCOMPARE(fileBytes(locked), before);
     struct stat now { };
     QCOMPARE(::stat(QFile::encodeName(settings).constData(), &now), 0);
     QCOMPARE(now.st_ino, old.st_ino);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "error.h"
+#include "file_bytes.h"
 #include "file_calls.h"
 #include "file_lock.h"
 #include "high_scores.h"
@@ -26,19 +27,6 @@ using namespace zorvat::testing;
 namespace {
 
 const FileCalls SystemCalls;
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void put(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 QStringList temporaryFiles(const QString& folder)
 {
@@ -81,6 +69,25 @@ template <typename Body> pid_t inChild(Body&& body)
         }
         ::_exit(code);
     }
+    return pid;
+}
+
+// Another copy of the game holding the file: a child that takes the lock and then runs
+// `whileHolding`. Returns once the lock is held.
+template <typename Body> pid_t holdingTheFile(const QString& path, Body&& whileHolding)
+{
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return -1;
+    const pid_t pid = inChild([&] {
+        const FileLock lock(path.toStdString());
+        [[maybe_unused]] const ssize_t told = ::write(ready[1], "x", 1);
+        whileHolding();
+    });
+    char byte = 0;
+    [[maybe_unused]] const ssize_t heard = ::read(ready[0], &byte, 1);
+    ::close(ready[0]);
+    ::close(ready[1]);
     return pid;
 }
 
@@ -164,8 +171,8 @@ void TestSettingsSharing::aSaveKilledAtAnyMomentLeavesTheOldOrTheNewFileAndNoTem
     // Every state the file may be in: after each game, as separate writes would have left it.
     const QString path = settings();
     const QString reference = m_dir->filePath(QStringLiteral("reference.ini"));
-    put(path, SharedFile);
-    put(reference, SharedFile);
+    putFile(path, SharedFile);
+    putFile(reference, SharedFile);
     std::vector<QByteArray> states { SharedFile };
     const auto stateAfter = [&](int games) -> const QByteArray& {
         for (int game = static_cast<int>(states.size()); game <= games; ++game) {
@@ -176,7 +183,7 @@ void TestSettingsSharing::aSaveKilledAtAnyMomentLeavesTheOldOrTheNewFileAndNoTem
             if (const int rank = table.rankFor(scoreOf(game)))
                 table.insert(rank, scoreOf(game), nameOf(game));
             table.save(ini);
-            states.push_back(contents(reference));
+            states.push_back(fileBytes(reference));
         }
         return states[static_cast<std::size_t>(games)];
     };
@@ -198,13 +205,13 @@ void TestSettingsSharing::aSaveKilledAtAnyMomentLeavesTheOldOrTheNewFileAndNoTem
 
         const int saved = gameCount(path) - SharedCount;
         QVERIFY(saved >= games);
-        QVERIFY2(contents(path) == stateAfter(saved), qPrintable(QStringLiteral("after %1 games").arg(saved)));
+        QVERIFY2(fileBytes(path) == stateAfter(saved), qPrintable(QStringLiteral("after %1 games").arg(saved)));
         killedWithATemporaryFile += temporaryFiles(m_dir->path()).isEmpty() ? 0 : 1;
 
         // The next save clears away what the killed one left.
         games = saved + 1;
         Copy(path).endGame(scoreOf(games), nameOf(games));
-        QCOMPARE(contents(path), stateAfter(games));
+        QCOMPARE(fileBytes(path), stateAfter(games));
         QCOMPARE(temporaryFiles(m_dir->path()), QStringList());
     }
     qInfo("%d games saved, %d kills left a temporary file", games, killedWithATemporaryFile);
@@ -214,54 +221,36 @@ void TestSettingsSharing::aSaveKilledAtAnyMomentLeavesTheOldOrTheNewFileAndNoTem
 void TestSettingsSharing::aCopyHoldingTheFileIsWaitedFor()
 {
     const QString path = settings();
-    put(path, SharedFile);
-    int ready[2];
-    QCOMPARE(::pipe(ready), 0);
+    putFile(path, SharedFile);
     // The other copy holds the file and writes it a while later, as a slow save would.
-    const pid_t other = inChild([&] {
-        const FileLock lock(path.toStdString());
-        [[maybe_unused]] const ssize_t told = ::write(ready[1], "x", 1);
+    const pid_t other = holdingTheFile(path, [&path] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         TIniFile(path.toStdString()).WriteInt("pass", "tp", 50);
     });
-    char byte = 0;
-    QCOMPARE(::read(ready[0], &byte, 1), 1);
     Copy(path).endGame(0, "");
     QCOMPARE(exitCodeOf(other), 0);
     QCOMPARE(gameCount(path), 51);
-    ::close(ready[0]);
-    ::close(ready[1]);
 }
 
 void TestSettingsSharing::aCopyThatHoldsTheFileAndNoLongerRunsOnIsPassedOver()
 {
     const QString path = settings();
-    put(path, SharedFile);
-    int ready[2];
-    QCOMPARE(::pipe(ready), 0);
-    const pid_t stopped = inChild([&] {
-        const FileLock lock(path.toStdString());
-        [[maybe_unused]] const ssize_t told = ::write(ready[1], "x", 1);
-        ::raise(SIGSTOP);
-    });
-    char byte = 0;
-    QCOMPARE(::read(ready[0], &byte, 1), 1);
+    putFile(path, SharedFile);
+    const pid_t stopped = holdingTheFile(path, [] { ::raise(SIGSTOP); });
     Copy(path).endGame(0, "");
     ::kill(stopped, SIGKILL);
     QCOMPARE(exitCodeOf(stopped), -1);
     QCOMPARE(gameCount(path), SharedCount + 1);
-    ::close(ready[0]);
-    ::close(ready[1]);
 }
 
 void TestSettingsSharing::theTableAsItIsAtTheSaveDecidesWhereTheScoreGoes()
 {
     const QString path = settings();
-    put(path, "[hs_sc]\r\nsc5=0\r\n");
+    putFile(path, "[hs_sc]\r\nsc5=0\r\n");
     Copy records(path);
     // Another copy saves higher scores while the name box is open: 6 no longer enters.
     records.prompt.whileAsking
-        = [&path] { put(path, "[hs_sc]\r\nsc1=9\r\nsc2=9\r\nsc3=9\r\nsc4=9\r\nsc5=9\r\n[pass]\r\ntp=3\r\n"); };
+        = [&path] { putFile(path, "[hs_sc]\r\nsc1=9\r\nsc2=9\r\nsc3=9\r\nsc4=9\r\nsc5=9\r\n[pass]\r\ntp=3\r\n"); };
     records.endGame(6, "early");
     QCOMPARE(records.prompt.asked, 1);
     QCOMPARE(records.keeper.table().HiScore, (std::array<std::int32_t, 6> { 0, 9, 9, 9, 9, 9 }));
@@ -270,16 +259,10 @@ void TestSettingsSharing::theTableAsItIsAtTheSaveDecidesWhereTheScoreGoes()
     // Another copy, holding the file, lowers the table that 6 did not enter: the name is asked
     // then, once the file is let go, and the score goes in.
     records.prompt.whileAsking = nullptr;
-    int ready[2];
-    QCOMPARE(::pipe(ready), 0);
-    const pid_t other = inChild([&] {
-        const FileLock lock(path.toStdString());
-        [[maybe_unused]] const ssize_t told = ::write(ready[1], "x", 1);
+    const pid_t other = holdingTheFile(path, [&path] {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         TIniFile(path.toStdString()).WriteInt("hs_sc", "sc5", 0);
     });
-    char byte = 0;
-    QCOMPARE(::read(ready[0], &byte, 1), 1);
     records.endGame(6, "late");
     QCOMPARE(exitCodeOf(other), 0);
     QCOMPARE(records.prompt.asked, 2);
@@ -288,8 +271,6 @@ void TestSettingsSharing::theTableAsItIsAtTheSaveDecidesWhereTheScoreGoes()
     QCOMPARE(table.HiScore[5], 6);
     QCOMPARE(table.HiName[5], std::string("late"));
     QCOMPARE(table.PlayCount, 5);
-    ::close(ready[0]);
-    ::close(ready[1]);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsSharing)

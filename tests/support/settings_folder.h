@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "file_bytes.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -30,19 +32,10 @@ public:
     void clear() const { QFile::remove(iniPath()); }
 
     /** Writes the settings file with exactly these bytes. */
-    void put(const QByteArray& bytes) const
-    {
-        QFile file(iniPath());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
+    void put(const QByteArray& bytes) const { putFile(iniPath(), bytes); }
 
     /** The settings file's bytes, or "<missing>". */
-    QByteArray contents() const
-    {
-        QFile file(iniPath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
+    QByteArray contents() const { return fileBytes(iniPath()); }
 
 private:
     QTemporaryDir m_dir;
