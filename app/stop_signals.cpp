@@ -59,8 +59,7 @@ StopSignals::~StopSignals()
 void StopSignals::readPending()
 {
     char bytes[16];
-    while (::read(g_ends[1], bytes, sizeof bytes) > 0) {
-    }
+    while (::read(g_ends[1], bytes, sizeof bytes) > 0) { }
     if (m_received)
         return;
     m_received = true;

@@ -57,9 +57,10 @@ int main()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Zorvat.ini"));
-    const QByteArray small = "[hs_sc]\r\nsc1=5\r\nsc2=4\r\nsc3=3\r\nsc4=2\r\nsc5=1\r\n"
-                             "[name]\r\nname1=Rv-nq1\r\nname2=Rv-nq2\r\nname3=Rv-nq3\r\nname4=Rv-nq4\r\nname5=Rv-nq5\r\n"
-                             "[pass]\r\ntp=41\r\n";
+    const QByteArray small
+        = "[hs_sc]\r\nsc1=5\r\nsc2=4\r\nsc3=3\r\nsc4=2\r\nsc5=1\r\n"
+          "[name]\r\nname1=Rv-nq1\r\nname2=Rv-nq2\r\nname3=Rv-nq3\r\nname4=Rv-nq4\r\nname5=Rv-nq5\r\n"
+          "[pass]\r\ntp=41\r\n";
     QByteArray large = "[other]\r\n";
     for (int line = 0; large.size() < 10 * 1024 * 1024; ++line)
         large += "key" + QByteArray::number(line) + "=" + QByteArray(40, 'x') + "\r\n";
@@ -78,11 +79,11 @@ int main()
         table.save(ini);
     };
     std::printf("| measure | value |\n|---|---|\n");
-    for (const auto& [name, bytes, runs] : { std::tuple { "small settings file", small, 51 },
-             std::tuple { "10 MB settings file", large, 7 } }) {
+    for (const auto& [name, bytes, runs] :
+        { std::tuple { "small settings file", small, 51 }, std::tuple { "10 MB settings file", large, 7 } }) {
         std::printf("| game-end save, %s, one replace | %.2f ms |\n", name, medianMs(path, bytes, runs, oneSave));
-        std::printf(
-            "| game-end save, %s, eleven writes (before) | %.2f ms |\n", name, medianMs(path, bytes, runs, elevenWrites));
+        std::printf("| game-end save, %s, eleven writes (before) | %.2f ms |\n", name,
+            medianMs(path, bytes, runs, elevenWrites));
     }
     return 0;
 }
