@@ -22,6 +22,14 @@
 
 using namespace zorvat;
 
+namespace {
+
+extern "C" void onFileSizeLimit(int)
+{
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
@@ -30,8 +38,9 @@ int main(int argc, char* argv[])
     StopSignals stopSignals;
     QObject::connect(&stopSignals, &StopSignals::stopRequested, [] { QCoreApplication::exit(0); });
     // A file that would pass the file-size limit then fails to be written, with an error box,
-    // instead of ending the game.
-    std::signal(SIGXFSZ, SIG_IGN);
+    // instead of ending the game. Handled rather than ignored, so that the programs the game
+    // starts (the browser) get the usual handling back.
+    std::signal(SIGXFSZ, onFileSizeLimit);
     // The application title; the window title is its own, so no display name is appended to it.
     QApplication::setApplicationName(QStringLiteral("Zorvat"));
     QApplication::setDesktopFileName(QStringLiteral("org.zorvat.Zorvat"));
