@@ -71,7 +71,7 @@ void elevenWriteGameEnd(const QString& path, std::int32_t score, const std::stri
 }
 
 // A settings file made of pieces that the reading and writing must get right: sections and keys
-// in any case and spacing, duplicates, comments, every line break, code page 932 characters whole
+// in any case and spacing, repeated ones, comments, every line break, code page 932 characters whole
 // and cut, NULs, quotes, byte-order marks.
 QByteArray fuzzedFile(std::mt19937& random)
 {
