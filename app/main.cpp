@@ -2,6 +2,7 @@
 #include "clock.h"
 #include "desktop_opener.h"
 #include "error_box.h"
+#include "file_calls.h"
 #include "fonts.h"
 #include "game.h"
 #include "idle_hook.h"
@@ -11,16 +12,35 @@
 #include "pictures.h"
 #include "ranking_question_box.h"
 #include "score_keeper.h"
+#include "stop_signals.h"
 #include "tune_players.h"
 #include "zorvat_app.h"
 
 #include <QApplication>
 
+#include <csignal>
+
 using namespace zorvat;
+
+namespace {
+
+extern "C" void onFileSizeLimit(int)
+{
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+    // A stop signal ends the program as "終了" does, also inside a box's own loop, which then
+    // closes as if cancelled; a save under way finishes first.
+    StopSignals stopSignals;
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, [] { QCoreApplication::exit(0); });
+    // A file that would pass the file-size limit then fails to be written, with an error box,
+    // instead of ending the game. Handled rather than ignored, so that the programs the game
+    // starts (the browser) get the usual handling back.
+    std::signal(SIGXFSZ, onFileSizeLimit);
     // The application title; the window title is its own, so no display name is appended to it.
     QApplication::setApplicationName(QStringLiteral("Zorvat"));
     QApplication::setDesktopFileName(QStringLiteral("org.zorvat.Zorvat"));
@@ -33,7 +53,8 @@ int main(int argc, char* argv[])
     NamePromptDialog namePrompt;
     RankingQuestionBox rankingQuestion;
     DesktopOpener desktop;
-    ScoreKeeper records(TIniFile::defaultLocation(), namePrompt, rankingQuestion, desktop);
+    const FileCalls files;
+    ScoreKeeper records(TIniFile::defaultLocation(), namePrompt, rankingQuestion, desktop, files);
     const SystemClock clock;
     Game game(window, tunes, records, clock);
     IdleHook idle([&game](bool& IdleDone) { game.AppIdle(IdleDone); }, showErrorBox);
@@ -41,7 +62,9 @@ int main(int argc, char* argv[])
 
     QObject::connect(&application, &QCoreApplication::aboutToQuit, [&idle] { idle.uninstall(); });
     window.show();
-    application.exec();
+    // A stop that came during start-up, before there was a loop to end.
+    if (!stopSignals.received())
+        application.exec();
     // The game ends the same way whichever way its window was closed.
     return 0;
 }

@@ -76,6 +76,8 @@ void ZorvatApp::wire()
 
 void ZorvatApp::K1Click()
 {
+    // Another copy of the game may have saved since: the window shows the file as it stands.
+    m_records.load();
     m_recordsWindow->fill(m_records.table(), m_window);
     m_recordsWindow->exec();
 }

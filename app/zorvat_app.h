@@ -32,7 +32,8 @@ public:
     ZorvatApp(const ZorvatApp&) = delete;
     ZorvatApp& operator=(const ZorvatApp&) = delete;
 
-    /** "記録(&K)": the records window beside the main window, modal. */
+    /** "記録(&K)": the records window with the table as the settings file now holds it, beside the
+        main window, modal. */
     void K1Click();
     /** "ﾍﾙﾌﾟ(&H)": the help document. */
     void Help1Click();

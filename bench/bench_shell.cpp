@@ -3,6 +3,7 @@
 // memory of the whole program, measured in one run.
 #include "clock.h"
 #include "desktop_opener.h"
+#include "file_calls.h"
 #include "fonts.h"
 #include "game.h"
 #include "idle_hook.h"
@@ -46,7 +47,7 @@ long peakKiB()
 // folder of its own, errors dropped and idle steps counted.
 struct Program {
     explicit Program(int idlePeriodMs)
-        : records(dir.filePath(QStringLiteral("Zorvat.ini")).toStdString(), namePrompt, rankingQuestion, desktop)
+        : records(dir.filePath(QStringLiteral("Zorvat.ini")).toStdString(), namePrompt, rankingQuestion, desktop, files)
         , idle(
               [this](bool& IdleDone) {
                   ++idleCalls;
@@ -66,6 +67,7 @@ struct Program {
     NamePromptDialog namePrompt;
     RankingQuestionBox rankingQuestion;
     DesktopOpener desktop;
+    const FileCalls files;
     ScoreKeeper records;
     const SystemClock clock;
     Game game { window, tunes, records, clock };

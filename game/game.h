@@ -78,6 +78,7 @@ public:
 
 private:
     void zoomFrame(Picture picture);
+    void finishAfterYes();
     void loopStepping();
 
     GameView& m_view;

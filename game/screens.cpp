@@ -10,6 +10,9 @@ namespace {
 // Marks a game-over screen whose end of game has begun: later idle steps, including
 // those of the ranking question's and name prompt's own loops, leave it alone.
 constexpr std::int32_t OverDone = 100;
+// Marks an end of game whose ranking page could not be written: the step that failed has had
+// its error box, and the next step goes on with the end of the game.
+constexpr std::int32_t PageFailed = 101;
 constexpr std::int32_t FullStep = 32;
 constexpr std::int32_t HoldFrames = 200;
 
@@ -81,6 +84,11 @@ void Game::over_proc()
 {
     if (AnimStep == OverDone)
         return;
+    if (AnimStep == PageFailed) {
+        AnimStep = OverDone;
+        finishAfterYes();
+        return;
+    }
     zoomFrame(Picture::im_over);
     ++AnimStep;
     if (AnimStep <= FullStep)
@@ -98,19 +106,31 @@ void Game::over_proc()
     // back on the title before the tunes change; after "いいえ" the tunes change first, and a
     // failing switch leaves the still game-over screen, as a failed save does, "開始" the way on.
     if (m_records.ConfirmRanking(message)) {
-        // The page goes out before hiscchk, so it carries the count from before this game.
-        m_records.WriteRankPage(Score);
+        // The page goes out before hiscchk, so it carries the count from before this game. A page
+        // that cannot be written costs the player nothing but the page: the shell shows its error,
+        // and the next step counts and saves the game all the same.
+        try {
+            m_records.WriteRankPage(Score);
+        } catch (...) {
+            AnimStep = PageFailed;
+            throw;
+        }
         m_records.OpenRankPage();
-        m_records.hiscchk(Score);
-        GameState = gsTitle;
-        m_music.Stop(Tune::Question);
-        m_music.Play(Tune::Title);
+        finishAfterYes();
     } else {
         m_records.hiscchk(Score);
         m_music.Stop(Tune::Question);
         m_music.Play(Tune::Title);
         GameState = gsTitle;
     }
+}
+
+void Game::finishAfterYes()
+{
+    m_records.hiscchk(Score);
+    GameState = gsTitle;
+    m_music.Stop(Tune::Question);
+    m_music.Play(Tune::Title);
 }
 
 } // namespace zorvat

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zorvat {
@@ -10,17 +11,31 @@ namespace zorvat {
 FileRead readWholeFile(const std::filesystem::path& file, std::string& bytes)
 {
     bytes.clear();
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st { };
+    if (::stat(file.c_str(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? FileRead::Missing : FileRead::Failed;
+    if (!S_ISREG(st.st_mode))
+        return FileRead::Missing;
+    // Something else may have been put under the name since: the open must not wait for a
+    // writer, and what it opened is looked at again.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return errno == ENOENT || errno == ENOTDIR ? FileRead::Missing : FileRead::Failed;
-    char buffer[16384];
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return FileRead::Missing;
+    }
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
+            const int error = errno;
             ::close(fd);
             bytes.clear();
+            errno = error;
             return FileRead::Failed;
         }
         if (n == 0)

@@ -8,8 +8,10 @@ namespace zorvat {
 
 enum class FileRead { Read, Missing, Failed };
 
-/** Reads the whole file into `bytes`; Missing when there is no such file, Failed when it exists
-    but cannot be read (a folder, no permission, an input error). */
+/** Reads the whole file into `bytes`; Missing when there is no such file or the name is no plain
+    file (a folder, a pipe, a device, a socket: none is ever opened, so none can keep the program
+    waiting), Failed when it exists but cannot be read (no permission, an input error), with errno
+    telling why. */
 FileRead readWholeFile(const std::filesystem::path& file, std::string& bytes);
 
 } // namespace zorvat

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "high_scores.h"
 
-#include "ini_file.h"
-#include "name_prompt.h"
+#include "ini_access.h"
 
 namespace zorvat {
 
-void HighScores::load(const TIniFile& Ini)
+void HighScores::load(const IniAccess& Ini)
 {
     for (int r = 1; r <= 5; ++r) {
         const std::string n = std::to_string(r);
@@ -16,27 +15,34 @@ void HighScores::load(const TIniFile& Ini)
     PlayCount = Ini.ReadInt("pass", "tp", 0);
 }
 
-void HighScores::enter(std::int32_t Score, NamePrompt& prompt)
+int HighScores::rankFor(std::int32_t Score) const
 {
-    // A count edited up to the 32-bit limit wraps round instead of overflowing.
-    PlayCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(PlayCount) + 1u);
     // Strictly greater: a tie goes below the older entry. The table is taken as it stands, so
     // one edited out of order by hand gets the score at the first rank it beats.
     for (int r = 1; r <= 5; ++r) {
-        if (Score > HiScore[r]) {
-            std::string name = prompt.askName();
-            for (int j = 5; j >= r + 1; --j) {
-                HiScore[j] = HiScore[j - 1];
-                HiName[j] = HiName[j - 1];
-            }
-            HiScore[r] = Score;
-            HiName[r] = std::move(name);
-            break;
-        }
+        if (Score > HiScore[r])
+            return r;
     }
+    return 0;
 }
 
-void HighScores::save(TIniFile& Ini) const
+void HighScores::countGame()
+{
+    // A count edited up to the 32-bit limit wraps round instead of overflowing.
+    PlayCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(PlayCount) + 1u);
+}
+
+void HighScores::insert(int rank, std::int32_t Score, std::string name)
+{
+    for (int j = 5; j >= rank + 1; --j) {
+        HiScore[j] = HiScore[j - 1];
+        HiName[j] = HiName[j - 1];
+    }
+    HiScore[rank] = Score;
+    HiName[rank] = std::move(name);
+}
+
+void HighScores::save(IniAccess& Ini) const
 {
     for (int r = 1; r <= 5; ++r) {
         const std::string n = std::to_string(r);

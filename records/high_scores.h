@@ -7,8 +7,7 @@
 
 namespace zorvat {
 
-class NamePrompt;
-class TIniFile;
+class IniAccess;
 
 // The top-five table and the count of finished games, as kept in the settings file.
 struct HighScores {
@@ -17,11 +16,15 @@ struct HighScores {
     std::array<std::string, 6> HiName {}; // ranks 1..5, UTF-8
 
     /** Reads sc1, name1, sc2, name2, ... then tp, with their defaults. */
-    void load(const TIniFile& Ini);
-    /** Counts the game and enters Score at the first rank it beats, asking for the name. */
-    void enter(std::int32_t Score, NamePrompt& prompt);
+    void load(const IniAccess& Ini);
+    /** The first rank whose score `Score` beats, 0 when it beats none. */
+    int rankFor(std::int32_t Score) const;
+    /** Counts one more finished game. */
+    void countGame();
+    /** Puts the entry at `rank`, moving the ranks below it down one; rank 5's entry falls out. */
+    void insert(int rank, std::int32_t Score, std::string name);
     /** Writes all eleven keys: sc1, name1, sc2, name2, ... then tp. */
-    void save(TIniFile& Ini) const;
+    void save(IniAccess& Ini) const;
 };
 
 } // namespace zorvat

@@ -2,21 +2,21 @@
 #include "rank_page_file.h"
 
 #include "error.h"
-#include "file_replace.h"
+#include "file_writer.h"
 #include "rank_page.h"
 #include "rank_settings.h"
 #include "write_error_text.h"
 
 namespace zorvat::InternetRank {
 
-void WriteRankPage(std::int32_t Score, std::int32_t PlayCount)
+void WriteRankPage(std::int32_t Score, std::int32_t PlayCount, const FileCalls& calls)
 {
     // The current folder may be anybody's, so a link planted under the page's name is replaced,
     // never written through.
     const std::error_code failed
-        = replaceFileContents(RankPageName, rankPageBytes(Score, PlayCount, RankUrl), LinkHandling::Replace);
+        = FileWriter(calls).replace(RankPageName, rankPageBytes(Score, PlayCount, RankUrl), LinkHandling::Replace);
     if (failed)
-        throw Error(writeErrorText(failed.value()));
+        throw Error(cannotWriteText(RankPageName, failed));
 }
 
 } // namespace zorvat::InternetRank

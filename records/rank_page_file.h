@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "file_calls.h"
+
 #include <cstdint>
 
 namespace zorvat::InternetRank {
@@ -8,8 +10,9 @@ namespace zorvat::InternetRank {
 /** The ranking page's file name, in the current folder. */
 inline constexpr char RankPageName[] = "intsc.htm";
 
-/** Writes "intsc.htm" into the current folder: the ranking form for this score and game count.
-    Throws Error with the writeErrorText of the system's error; the old page then stays whole. */
-void WriteRankPage(std::int32_t Score, std::int32_t PlayCount);
+/** Writes "intsc.htm" into the current folder, through `calls`: the ranking form for this score
+    and game count. Throws Error "intsc.htm に書き込めません" with the system's reason; the old page
+    then stays whole. */
+void WriteRankPage(std::int32_t Score, std::int32_t PlayCount, const FileCalls& calls = FileCalls());
 
 } // namespace zorvat::InternetRank

@@ -1,24 +1,69 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "score_keeper.h"
 
+#include "error.h"
+#include "file_lock.h"
+#include "file_read.h"
+#include "ini_text.h"
+#include "name_prompt.h"
 #include "rank_page_file.h"
 #include "ranking_question.h"
 #include "shell_open.h"
+#include "write_error_text.h"
+
+#include <cerrno>
 
 namespace zorvat {
 
 ScoreKeeper::ScoreKeeper(std::filesystem::path settingsFile, NamePrompt& namePrompt, RankingQuestion& rankingQuestion,
-    DocumentOpener& opener)
-    : m_ini(std::move(settingsFile))
+    DocumentOpener& opener, const FileCalls& files)
+    : m_file(std::move(settingsFile))
     , m_namePrompt(namePrompt)
     , m_rankingQuestion(rankingQuestion)
     , m_opener(opener)
+    , m_files(files)
+    , m_writer(files)
 {
+}
+
+std::optional<IniText> ScoreKeeper::readSettings() const
+{
+    std::string bytes;
+    switch (readWholeFile(m_file, bytes)) {
+    case FileRead::Read:
+        return IniText(bytes, fileName());
+    case FileRead::Missing:
+        return IniText(std::nullopt, fileName());
+    case FileRead::Failed:
+        break;
+    }
+    return std::nullopt;
+}
+
+// Counts the unsaved games into the table as the file gives it and enters each that has a name.
+// False when the newest game now enters the table without a name asked: the table it was asked
+// against did not let it in, and another copy's save or a hand edit has changed the file since.
+bool ScoreKeeper::countUnsavedInto(HighScores& table) const
+{
+    bool named = true;
+    for (const UnsavedGame& game : m_unsaved) {
+        table.countGame();
+        const int rank = table.rankFor(game.score);
+        if (rank > 0 && game.name)
+            table.insert(rank, game.score, *game.name);
+        named = rank == 0 || game.name;
+    }
+    return named;
 }
 
 void ScoreKeeper::load()
 {
-    m_table.load(m_ini);
+    // Reading never fails: a file that cannot be read gives the defaults.
+    const std::optional<IniText> text = readSettings();
+    HighScores table;
+    table.load(text ? *text : IniText(std::nullopt, fileName()));
+    countUnsavedInto(table);
+    m_table = table;
 }
 
 bool ScoreKeeper::ConfirmRanking(const std::string& message)
@@ -28,7 +73,8 @@ bool ScoreKeeper::ConfirmRanking(const std::string& message)
 
 void ScoreKeeper::WriteRankPage(std::int32_t score)
 {
-    InternetRank::WriteRankPage(score, m_table.PlayCount);
+    load();
+    InternetRank::WriteRankPage(score, m_table.PlayCount, m_files);
 }
 
 void ScoreKeeper::OpenRankPage()
@@ -38,10 +84,42 @@ void ScoreKeeper::OpenRankPage()
 
 void ScoreKeeper::hiscchk(std::int32_t score)
 {
-    m_table.enter(score, m_namePrompt);
-    // All eleven keys at every game end, so changes made to the file meanwhile are overwritten
-    // and a save that failed before is made whole. The game stays counted even when this fails.
-    m_table.save(m_ini);
+    // The name is asked against the table as it stands now, and never while the file is held:
+    // the box may stay open for minutes while another copy of the game wants to save.
+    load();
+    UnsavedGame game { score, std::nullopt };
+    if (m_table.rankFor(score) > 0)
+        game.name = m_namePrompt.askName();
+    m_unsaved.push_back(std::move(game));
+    while (!saveHoldingTheFile())
+        m_unsaved.back().name = m_namePrompt.askName();
+}
+
+// One save: the file held, read again, the unsaved games counted in, all eleven keys written
+// into its text and the file replaced once. A failed save keeps its games for the next one.
+bool ScoreKeeper::saveHoldingTheFile()
+{
+    const FileLock lock(m_file);
+    std::optional<IniText> text = readSettings();
+    // A file that is there but cannot be read must not be replaced by one holding only the table.
+    if (!text)
+        throw Error(cannotWriteText(fileName(), { errno, std::generic_category() }));
+    HighScores table;
+    table.load(*text);
+    if (!countUnsavedInto(table))
+        return false;
+    m_table = table;
+    try {
+        table.save(*text);
+    } catch (const Error&) {
+        // What the file cannot hold now it will not hold later: kept, it would stop every save after.
+        m_unsaved.clear();
+        throw;
+    }
+    if (const std::error_code failed = m_writer.replace(m_file, text->bytes(), LinkHandling::Follow))
+        throw Error(cannotWriteText(fileName(), failed));
+    m_unsaved.clear();
+    return true;
 }
 
 } // namespace zorvat

@@ -34,3 +34,15 @@ std::string writeErrorText(int errnoValue)
 }
 
 } // namespace zorvat::InternetRank
+
+namespace zorvat {
+
+std::string cannotWriteText(std::string_view fileName, std::error_code reason)
+{
+    std::string text = std::string(fileName) + " に書き込めません";
+    if (reason)
+        text += "\n" + InternetRank::writeErrorText(reason.value());
+    return text;
+}
+
+} // namespace zorvat

@@ -2,10 +2,20 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <system_error>
 
 namespace zorvat::InternetRank {
 
-/** The error text for a failed write of the ranking page, chosen from the system's error number. */
+/** The reason a write failed, chosen from the system's error number. */
 std::string writeErrorText(int errnoValue);
 
 } // namespace zorvat::InternetRank
+
+namespace zorvat {
+
+/** The error box's text for a file that could not be written: "<name> に書き込めません", then the
+    reason on a line of its own when the system gave one. */
+std::string cannotWriteText(std::string_view fileName, std::error_code reason = {});
+
+} // namespace zorvat

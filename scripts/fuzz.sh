@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Fuzzes the settings file and the ranking server's form reading: builds the libFuzzer targets of tests/fuzz with clang and the
+# Fuzzes the settings file, the game's one-replace save and the ranking server's form reading: builds the libFuzzer targets of tests/fuzz with clang and the
 # address and undefined-behaviour sanitizers in their own build folder, replays the committed
 # seed corpus, then runs each target for a bounded time.
 #
@@ -26,7 +26,7 @@ if [ -d /dev/shm ] && [ -w /dev/shm ]; then
   export TMPDIR=/dev/shm
 fi
 
-for target in fuzz_profile fuzz_int fuzz_form; do
+for target in fuzz_profile fuzz_game_save fuzz_int fuzz_form; do
   seeds="tests/fuzz/corpus/${target#fuzz_}"
   grown="$build/corpus/$target"
   artifacts="$build/artifacts/$target/"

@@ -2,6 +2,7 @@
 #include "bevel_panel.h"
 #include "error_box.h"
 #include "idle_hook.h"
+#include "ini_file.h"
 #include "paint_box.h"
 #include "shell_rig.h"
 
@@ -37,6 +38,7 @@ private Q_SLOTS:
     void doubleClickTogglesACellOnce();
     void exitClosesTheWindow();
     void rankingQuestionIsAnsweredInItsBoxWhileTheScreensRunOn();
+    void aPageThatCannotBeWrittenIsReportedAndTheGameStillCounts();
 };
 
 void TestShell::errorTextGetsAFullStopWhenItsLastCharacterSortsAfterOne_data()
@@ -355,6 +357,28 @@ void TestShell::rankingQuestionIsAnsweredInItsBoxWhileTheScreensRunOn()
     QCOMPARE(rig.records.table().HiScore[1], 13);
     QCOMPARE(rig.records.table().HiName[1], std::string("テスト"));
     QCOMPARE(rig.game.AnimStep, 100);
+}
+
+void TestShell::aPageThatCannotBeWrittenIsReportedAndTheGameStillCounts()
+{
+    // A folder where the page would go: the page cannot be written.
+    const QString startFolder = QDir::currentPath();
+    QTemporaryDir pageFolder;
+    QVERIFY(QDir(pageFolder.path()).mkdir(QStringLiteral("intsc.htm")));
+    QVERIFY(QDir::setCurrent(pageFolder.path()));
+    ShellRig rig;
+    rig.fakeQuestion.answerYes = true;
+    rig.find<QAction>("N1")->trigger();
+    rig.game.Button1Click();
+    rig.game.Timer1Timer();
+    rig.game.Button2Click(); // nothing rebuilt: a score of 0
+    QTRY_COMPARE_WITH_TIMEOUT(rig.game.GameState, gsTitle, 10000);
+    QDir::setCurrent(startFolder);
+
+    QCOMPARE(rig.errors, QStringList { QStringLiteral("intsc.htm に書き込めません\nﾌｧｲﾙへのｱｸｾｽが拒否されました.") });
+    QVERIFY(rig.opener.opened.isEmpty());
+    QCOMPARE(rig.records.table().PlayCount, 1);
+    QCOMPARE(TIniFile(rig.dir.filePath(QStringLiteral("Zorvat.ini")).toStdString()).ReadInt("pass", "tp", 0), 1);
 }
 
 QTEST_MAIN(TestShell)

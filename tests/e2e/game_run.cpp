@@ -57,6 +57,11 @@ bool GameRun::prepareFolders()
             return false;
         }
     }
+    if (!m_settings.isNull()
+        && !writeFile(settingsFile(), m_settings, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        m_error = QStringLiteral("cannot write the settings file");
+        return false;
+    }
     QFile::setPermissions(root.filePath(QStringLiteral("runtime")),
         QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     const QByteArray opener
@@ -110,6 +115,11 @@ void GameRun::kill()
         return;
     m_game.kill();
     m_game.waitForFinished();
+}
+
+bool GameRun::sendSignal(int signal)
+{
+    return running() && ::kill(static_cast<pid_t>(m_game.processId()), signal) == 0;
 }
 
 QByteArray GameRun::openedDocuments() const

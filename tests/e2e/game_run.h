@@ -27,6 +27,10 @@ public:
     bool waitForExit(int ms, int& exitCode);
     /** Ends the game if it still runs. */
     void kill();
+    /** Sends the game `signal`, as a logout, "kill" or Ctrl+C in a terminal would. */
+    bool sendSignal(int signal);
+    /** The settings file the game finds at start-up: none unless this is set before start(). */
+    void setSettings(const QByteArray& bytes) { m_settings = bytes; }
 
     /** The folder the game was started from, where it writes the ranking page. */
     QString workFolder() const;
@@ -44,6 +48,7 @@ private:
     QTemporaryDir m_root;
     QProcess m_game;
     QByteArray m_output;
+    QByteArray m_settings;
     QString m_error;
 };
 

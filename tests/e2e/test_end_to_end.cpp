@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop.h"
 #include "expected_files.h"
-#include "fonts.h"
 #include "game_run.h"
+#include "game_screen.h"
 #include "pictures.h"
+#include "private_display.h"
 #include "reference_look.h"
 #include "screen_reading.h"
-#include "x_server.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,19 +24,6 @@ using namespace zorvat;
 using namespace zorvat::e2e;
 
 namespace {
-
-// Generous, for a busy two-core machine: a wait ends as soon as the screen is right.
-constexpr int StartUpMs = 60000;
-constexpr int ScreenMs = 15000;
-
-constexpr QSize ScreenSize(800, 600);
-constexpr int ClientHeight = 277;
-
-const QString MainTitle = QStringLiteral("^Zorvat Ver1\\.00$");
-const QString ErrorBoxTitle = QStringLiteral("^Zorvat$");
-const QString QuestionTitle = QStringLiteral("^確認$");
-const QString NamePromptTitle = QStringLiteral("^ベストタイム更新$");
-const QString RecordsTitle = QStringLiteral("^記録$");
 
 // Five right answers, then a wrong one: a score of 5 ties the top entry of a fresh table,
 // so it must go in below it, at rank 2.
@@ -467,32 +454,10 @@ void EndToEnd::quittingFromTheGameMenuEndsTheProgramWithCodeZero()
 int main(int argc, char* argv[])
 {
     const QString artefacts = QStringLiteral(ZORVAT_E2E_ARTEFACTS);
-    QDir(artefacts).removeRecursively();
-    QDir().mkpath(artefacts);
-    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
-        std::fprintf(stderr, "xdotool is needed to play the game (scripts/setup.sh installs it)\n");
-        return 1;
-    }
-
-    XServer display;
-    if (!display.start(ScreenSize, QDir(artefacts).filePath(QStringLiteral("xvfb.log")))) {
-        std::fprintf(stderr, "%s\n", qPrintable(display.error()));
-        return 1;
-    }
-    // The test, the game and the input tool all meet on the private display, and nothing
-    // of a desktop the test was started from (session bus, input method, theme, scaling)
-    // comes in between: the game and the test's own reference drawings must look alike.
-    qputenv("DISPLAY", display.display().toUtf8());
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    for (const char* name : { "DBUS_SESSION_BUS_ADDRESS", "WAYLAND_DISPLAY", "QT_IM_MODULE", "XMODIFIERS",
-             "QT_QPA_PLATFORMTHEME", "QT_STYLE_OVERRIDE", "QT_SCALE_FACTOR", "SESSION_MANAGER" })
-        qunsetenv(name);
-
-    QApplication application(argc, argv);
-    installFontSubstitutes();
-    QApplication::setFont(gameFont(12));
-    EndToEnd test(artefacts);
-    return QTest::qExec(&test, argc, argv);
+    return onPrivateDisplay(argc, argv, ScreenSize, artefacts, [&] {
+        EndToEnd test(artefacts);
+        return QTest::qExec(&test, argc, argv);
+    });
 }
 
 #include "test_end_to_end.moc"

@@ -9,20 +9,20 @@
 #include "error.h"
 #include "ini_file.h"
 #include "text_codec.h"
+#include "work_file.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace {
+
+using namespace zorvat::fuzzing;
 
 using zorvat::TIniFile;
 
@@ -35,31 +35,6 @@ const std::vector<std::string> ValueWords { "", "0", "-5", " Bob ", "\"q\"", "'"
 const std::vector<std::pair<std::string, std::string>> GameKeys { { "hs_sc", "sc1" }, { "hs_sc", "sc2" },
     { "hs_sc", "sc3" }, { "hs_sc", "sc4" }, { "hs_sc", "sc5" }, { "name", "name1" }, { "name", "name2" },
     { "name", "name3" }, { "name", "name4" }, { "name", "name5" }, { "pass", "tp" } };
-
-const std::filesystem::path& workFile()
-{
-    static const std::filesystem::path file = [] {
-        std::string folder = (std::filesystem::temp_directory_path() / "zorvat-fuzz-XXXXXX").string();
-        if (!mkdtemp(folder.data()))
-            std::abort();
-        static const std::string made = folder;
-        std::atexit([] { std::filesystem::remove_all(made); });
-        return std::filesystem::path(folder) / "Zorvat.ini";
-    }();
-    return file;
-}
-
-void put(const std::string& bytes)
-{
-    std::ofstream out(workFile(), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string contents()
-{
-    std::ifstream in(workFile(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 bool isBlank(char c)
 {
@@ -184,7 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string key = pick(fdp, (how >> 2) & 3, KeyWords, foundKeys);
     const std::string value = pick(fdp, (how >> 4) & 3, ValueWords, {});
     const std::string file = fdp.ConsumeRemainingBytesAsString();
-    put(file);
+    putWorkFile(file);
 
     std::map<std::pair<std::string, std::string>, std::string> before;
     const TIniFile ini(workFile());
@@ -205,7 +180,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::fprintf(stderr, "a write the file can hold was refused\n");
             std::abort();
         }
-        if (contents() != file) {
+        if (workFileBytes() != file) {
             std::fprintf(stderr, "a refused write changed the file\n");
             std::abort();
         }
@@ -219,7 +194,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fprintf(stderr, "the written key reads back otherwise\n");
         std::abort();
     }
-    const std::string after = contents();
+    const std::string after = workFileBytes();
     for (const auto& [name, old] : before) {
         if (sameName(name.first, section) && sameName(name.second, key))
             continue;

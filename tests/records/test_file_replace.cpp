@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "file_replace.h"
+#include "faulty_calls.h"
+#include "file_bytes.h"
+#include "file_writer.h"
 #include "lowered_limit.h"
 
 #include <QDir>
@@ -9,29 +11,19 @@
 
 #include <cerrno>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace zorvat;
 using namespace zorvat::testing;
 
 namespace {
 
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void put(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
 // The system error number of the replace, 0 when it went through.
-int replace(const QString& path, std::string_view bytes, LinkHandling links = LinkHandling::Follow)
+int replace(const QString& path, std::string_view bytes, LinkHandling links = LinkHandling::Follow,
+    const FileCalls& calls = FileCalls())
 {
-    return replaceFileContents(path.toStdString(), bytes, links).value();
+    return FileWriter(calls).replace(path.toStdString(), bytes, links).value();
 }
 
 unsigned mode(const QString& path)
@@ -40,9 +32,21 @@ unsigned mode(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
+ino_t inode(const QString& path)
+{
+    struct stat st { };
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+// The user the tests hand files to when the superuser runs them.
+constexpr uid_t Nobody = 65534;
+
 } // namespace
 
+using Call = FaultyCalls::Call;
+
 Q_DECLARE_METATYPE(LinkHandling)
+Q_DECLARE_METATYPE(Call)
 
 class TestFileReplace : public QObject {
     Q_OBJECT
@@ -60,6 +64,13 @@ private Q_SLOTS:
     void onlyAPlainFileIsReplaced();
     void missingFoldersAreMade();
     void failedWriteGivesTheSystemErrorAndLeavesTheOldFileAlone();
+    void aFolderThatTakesNoNewFileGetsAWritableFileWrittenInPlace_data();
+    void aFolderThatTakesNoNewFileGetsAWritableFileWrittenInPlace();
+    void eachFailingCallGivesItsErrorAndLeavesTheOldFile_data();
+    void eachFailingCallGivesItsErrorAndLeavesTheOldFile();
+    void linksAreFollowedOnlyWhenTheyAndTheirFileAreThePlayers_data();
+    void linksAreFollowedOnlyWhenTheyAndTheirFileAreThePlayers();
+    void temporaryFilesOfAKilledSaveGoAtTheNextOne();
 
 private:
     QStringList leftovers() const;
@@ -99,13 +110,13 @@ void TestFileReplace::linkIsFollowedOrGivesWay()
     QFETCH(QByteArray, pointedTo);
     const QString elsewhere = m_dir->filePath(QStringLiteral("elsewhere"));
     const QString name = m_dir->filePath(QStringLiteral("page.htm"));
-    put(elsewhere, "old");
+    putFile(elsewhere, "old");
     QVERIFY(QFile::link(elsewhere, name));
 
     QCOMPARE(replace(name, "new", links), 0);
     QCOMPARE(QFileInfo(name).isSymLink(), stillALink);
-    QCOMPARE(contents(name), QByteArray("new"));
-    QCOMPARE(contents(elsewhere), pointedTo);
+    QCOMPARE(fileBytes(name), QByteArray("new"));
+    QCOMPARE(fileBytes(elsewhere), pointedTo);
     QCOMPARE(leftovers(), (QStringList { QStringLiteral("elsewhere"), QStringLiteral("page.htm") }));
 }
 
@@ -120,10 +131,10 @@ void TestFileReplace::replacedFileKeepsItsPermissions()
 {
     QFETCH(LinkHandling, links);
     const QString path = m_dir->filePath(QStringLiteral("file"));
-    put(path, "old");
+    putFile(path, "old");
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0640), 0);
     QCOMPARE(replace(path, "new", links), 0);
-    QCOMPARE(contents(path), QByteArray("new"));
+    QCOMPARE(fileBytes(path), QByteArray("new"));
     QCOMPARE(mode(path), 0640u);
 }
 
@@ -133,8 +144,8 @@ void TestFileReplace::withoutWritePermissionFileAndFolderAreReadOnlyToEveryone_d
     QTest::addColumn<LinkHandling>("links");
     QTest::newRow("read-only settings file") << false << LinkHandling::Follow;
     QTest::newRow("read-only page") << false << LinkHandling::Replace;
-    QTest::newRow("settings file in a read-only folder") << true << LinkHandling::Follow;
-    QTest::newRow("page in a read-only folder") << true << LinkHandling::Replace;
+    QTest::newRow("read-only settings file in a read-only folder") << true << LinkHandling::Follow;
+    QTest::newRow("read-only page in a read-only folder") << true << LinkHandling::Replace;
 }
 
 void TestFileReplace::withoutWritePermissionFileAndFolderAreReadOnlyToEveryone()
@@ -143,13 +154,12 @@ void TestFileReplace::withoutWritePermissionFileAndFolderAreReadOnlyToEveryone()
     QFETCH(LinkHandling, links);
     // The superuser, whom the system lets through, is held to the same rule.
     const QString path = m_dir->filePath(QStringLiteral("file"));
-    put(path, "old");
+    putFile(path, "old");
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
     if (lockFolder)
         QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
-    else
-        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
     QCOMPARE(replace(path, "new", links), EACCES);
-    QCOMPARE(contents(path), QByteArray("old"));
+    QCOMPARE(fileBytes(path), QByteArray("old"));
     QCOMPARE(leftovers(), QStringList { QStringLiteral("file") });
 }
 
@@ -165,16 +175,16 @@ void TestFileReplace::onlyAPlainFileIsReplaced()
     QCOMPARE(replace(pipe, "new", LinkHandling::Replace), EACCES);
     QCOMPARE(leftovers(), (QStringList { QStringLiteral("folder"), QStringLiteral("pipe") }));
 
-    put(m_dir->filePath(QStringLiteral("plain")), "x");
+    putFile(m_dir->filePath(QStringLiteral("plain")), "x");
     QVERIFY(replace(m_dir->filePath(QStringLiteral("plain/under")), "new") != 0);
-    QCOMPARE(contents(m_dir->filePath(QStringLiteral("plain"))), QByteArray("x"));
+    QCOMPARE(fileBytes(m_dir->filePath(QStringLiteral("plain"))), QByteArray("x"));
 }
 
 void TestFileReplace::missingFoldersAreMade()
 {
     const QString path = m_dir->filePath(QStringLiteral("config/zorvat/file"));
     QCOMPARE(replace(path, "new"), 0);
-    QCOMPARE(contents(path), QByteArray("new"));
+    QCOMPARE(fileBytes(path), QByteArray("new"));
     QCOMPARE(QDir(m_dir->filePath(QStringLiteral("config/zorvat"))).entryList(QDir::Files | QDir::Hidden),
         QStringList { QStringLiteral("file") });
 }
@@ -183,7 +193,7 @@ void TestFileReplace::failedWriteGivesTheSystemErrorAndLeavesTheOldFileAlone()
 {
     // A file-size limit stops the write part-way, as a full disk would.
     const QString path = m_dir->filePath(QStringLiteral("file"));
-    put(path, "old");
+    putFile(path, "old");
     int failed = 0;
     {
         LoweredLimit limit(RLIMIT_FSIZE, 64);
@@ -191,8 +201,136 @@ void TestFileReplace::failedWriteGivesTheSystemErrorAndLeavesTheOldFileAlone()
         failed = replace(path, std::string(100, 'y'), LinkHandling::Replace);
     }
     QCOMPARE(failed, EFBIG);
-    QCOMPARE(contents(path), QByteArray("old"));
+    QCOMPARE(fileBytes(path), QByteArray("old"));
     QCOMPARE(leftovers(), QStringList { QStringLiteral("file") });
+}
+
+void TestFileReplace::aFolderThatTakesNoNewFileGetsAWritableFileWrittenInPlace_data()
+{
+    QTest::addColumn<LinkHandling>("links");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("settings file growing") << LinkHandling::Follow << QByteArray("a longer new text");
+    QTest::newRow("settings file shrinking") << LinkHandling::Follow << QByteArray("new");
+    QTest::newRow("ranking page") << LinkHandling::Replace << QByteArray("new page");
+}
+
+void TestFileReplace::aFolderThatTakesNoNewFileGetsAWritableFileWrittenInPlace()
+{
+    QFETCH(LinkHandling, links);
+    QFETCH(QByteArray, bytes);
+    const QString path = m_dir->filePath(QStringLiteral("file"));
+    putFile(path, "the old text");
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    const ino_t before = inode(path);
+    // Read-only to the superuser too, who could otherwise make the new file beside it.
+    QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
+    QCOMPARE(replace(path, bytes.toStdString(), links), 0);
+    QCOMPARE(fileBytes(path), bytes);
+    QCOMPARE(inode(path), before);
+    QCOMPARE(mode(path), 0640u);
+    QCOMPARE(leftovers(), QStringList { QStringLiteral("file") });
+
+    // A file that is not there yet cannot be made.
+    QCOMPARE(replace(m_dir->filePath(QStringLiteral("new")), "x", links), EACCES);
+}
+
+void TestFileReplace::eachFailingCallGivesItsErrorAndLeavesTheOldFile_data()
+{
+    QTest::addColumn<bool>("inPlace");
+    QTest::addColumn<Call>("call");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray longer = "a new text longer than the old one";
+    const QByteArray shorter = "new";
+    const std::pair<const char*, int> errors[] = { { "ENOSPC", ENOSPC }, { "EIO", EIO }, { "EACCES", EACCES },
+        { "EROFS", EROFS }, { "EDQUOT", EDQUOT }, { "EFBIG", EFBIG } };
+    const std::pair<const char*, Call> byRename[] = { { "open", Call::Open }, { "write", Call::Write },
+        { "fsync", Call::Fsync }, { "close", Call::Close }, { "rename", Call::Rename } };
+    const std::pair<const char*, Call> inPlace[] = { { "open", Call::Open }, { "reserve", Call::Reserve },
+        { "write", Call::Write }, { "truncate", Call::Truncate }, { "fsync", Call::Fsync }, { "close", Call::Close } };
+    for (const auto& [errorName, error] : errors) {
+        for (const auto& [callName, call] : byRename)
+            QTest::addRow("new file, %s fails with %s", callName, errorName) << false << call << error << longer;
+        for (const auto& [callName, call] : inPlace) {
+            // Space is taken only for a text that grows, and cut only from one that shrinks.
+            const QByteArray bytes = call == Call::Truncate ? shorter : longer;
+            QTest::addRow("in place, %s fails with %s", callName, errorName) << true << call << error << bytes;
+        }
+    }
+}
+
+void TestFileReplace::eachFailingCallGivesItsErrorAndLeavesTheOldFile()
+{
+    QFETCH(bool, inPlace);
+    QFETCH(Call, call);
+    QFETCH(int, error);
+    QFETCH(QByteArray, bytes);
+    const QString path = m_dir->filePath(QStringLiteral("file"));
+    putFile(path, "the old text");
+    if (inPlace)
+        QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
+    // Failing every time it is made: a step that fails once fails again when the old text is put back.
+    const FaultyCalls calls(call, error, true);
+    QCOMPARE(replace(path, bytes.toStdString(), LinkHandling::Follow, calls), error);
+    QVERIFY(calls.failures > 0);
+    QCOMPARE(fileBytes(path), QByteArray("the old text"));
+    QCOMPARE(leftovers(), QStringList { QStringLiteral("file") });
+    QCOMPARE(replace(path, bytes.toStdString()), 0);
+    QCOMPARE(fileBytes(path), bytes);
+}
+
+void TestFileReplace::linksAreFollowedOnlyWhenTheyAndTheirFileAreThePlayers_data()
+{
+    QTest::addColumn<bool>("linkOfAnother");
+    QTest::addColumn<bool>("fileOfAnother");
+    QTest::addColumn<bool>("dangling");
+    QTest::addColumn<int>("error");
+    QTest::newRow("the player's link to the player's file") << false << false << false << 0;
+    QTest::newRow("the player's dangling link: the file is made where it points") << false << false << true << 0;
+    QTest::newRow("another user's link") << true << false << false << EACCES;
+    QTest::newRow("the player's link to another user's file") << false << true << false << EACCES;
+}
+
+void TestFileReplace::linksAreFollowedOnlyWhenTheyAndTheirFileAreThePlayers()
+{
+    QFETCH(bool, linkOfAnother);
+    QFETCH(bool, fileOfAnother);
+    QFETCH(bool, dangling);
+    QFETCH(int, error);
+    if ((linkOfAnother || fileOfAnother) && ::geteuid() != 0)
+        QSKIP("only the superuser can hand a file to another user");
+    const QString pointedTo = m_dir->filePath(QStringLiteral("elsewhere"));
+    const QString name = m_dir->filePath(QStringLiteral("Zorvat.ini"));
+    if (!dangling)
+        putFile(pointedTo, "old");
+    QVERIFY(QFile::link(pointedTo, name));
+    if (fileOfAnother)
+        QCOMPARE(::chown(QFile::encodeName(pointedTo).constData(), Nobody, Nobody), 0);
+    if (linkOfAnother)
+        QCOMPARE(::lchown(QFile::encodeName(name).constData(), Nobody, Nobody), 0);
+
+    QCOMPARE(replace(name, "new"), error);
+    QVERIFY(QFileInfo(name).isSymLink());
+    QCOMPARE(fileBytes(pointedTo), QByteArray(error ? "old" : "new"));
+    QCOMPARE(leftovers(), (QStringList { QStringLiteral("elsewhere"), QStringLiteral("Zorvat.ini") }));
+}
+
+void TestFileReplace::temporaryFilesOfAKilledSaveGoAtTheNextOne()
+{
+    const pid_t ended = ::fork();
+    if (ended == 0)
+        ::_exit(0);
+    QVERIFY(ended > 0);
+    QCOMPARE(::waitpid(ended, nullptr, 0), ended);
+    const QString path = m_dir->filePath(QStringLiteral("Zorvat.ini"));
+    const QString abandoned = QStringLiteral(".Zorvat.ini.%1.123.0.tmp").arg(ended);
+    // Process 1 always runs: a copy of the game that is saving right now keeps its temporary file.
+    const QString saving = QStringLiteral(".Zorvat.ini.1.123.0.tmp");
+    const QString foreign = QStringLiteral(".Zorvat.ini.notes.tmp");
+    for (const QString& name : { abandoned, saving, foreign })
+        putFile(m_dir->filePath(name), "part");
+    QCOMPARE(replace(path, "new"), 0);
+    QCOMPARE(leftovers(), (QStringList { saving, foreign, QStringLiteral("Zorvat.ini") }));
 }
 
 QTEST_GUILESS_MAIN(TestFileReplace)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "error.h"
+#include "file_calls.h"
 #include "high_scores.h"
 #include "ini_file.h"
 #include "records_fakes.h"
@@ -19,7 +20,7 @@ namespace {
 // The game's records on the settings folder's file, read as start-up reads them.
 struct Keeper {
     explicit Keeper(const SettingsFolder& folder)
-        : records(folder.iniPath().toStdString(), prompt, question, desktop)
+        : records(folder.iniPath().toStdString(), prompt, question, desktop, files)
     {
         records.load();
     }
@@ -28,6 +29,7 @@ struct Keeper {
     FakePrompt prompt;
     FakeQuestion question;
     FakeOpener desktop;
+    FileCalls files;
     ScoreKeeper records;
 };
 
@@ -70,7 +72,7 @@ private Q_SLOTS:
     void oddValuesOfARankScoreRead_data();
     void oddValuesOfARankScoreRead();
     void tableEditedOutOfOrderIsTakenAsItStands();
-    void everyGameRewritesAllKeysAndCountsUp();
+    void everyGameEndReadsTheFileAgainAndCountsOnFromIt();
     void gameEndKeepsCommentsAndOtherSectionsByteForByte();
     void failedSaveStopsThereButTheGameIsCounted();
     void endOfGameAsksThenWritesAndOpensThePageWithTheCountSoFar();
@@ -218,15 +220,22 @@ void TestHighScores::tableEditedOutOfOrderIsTakenAsItStands()
     QCOMPARE(names(k.table()), QStringList({ "New", "Rv-nq1", "Rv-nq2", "Rv-nq3", "Rv-nq4" }));
 }
 
-void TestHighScores::everyGameRewritesAllKeysAndCountsUp()
+void TestHighScores::everyGameEndReadsTheFileAgainAndCountsOnFromIt()
 {
     Keeper k(m_folder);
     for (int game = 1; game <= 3; ++game) {
-        // Changes made to the file behind the running game's back are overwritten.
-        m_folder.put(QByteArray(DefaultFile).replace("sc1=5", "sc1=99").replace("name5=Rv-nq5", "name5=Other"));
+        // Another copy of the game saved meanwhile: its entries and its count stay.
+        const QByteArray other = QByteArray(DefaultFile)
+                                     .replace("sc1=5", "sc1=99")
+                                     .replace("name5=Rv-nq5", "name5=Other")
+                                     .replace("tp=1", "tp=" + QByteArray::number(10 * game));
+        m_folder.put(other);
         k.records.hiscchk(0);
-        QCOMPARE(k.table().PlayCount, game);
-        QCOMPARE(m_folder.contents(), QByteArray(DefaultFile).replace("tp=1", "tp=" + QByteArray::number(game)));
+        QCOMPARE(k.table().PlayCount, 10 * game + 1);
+        QCOMPARE(k.table().HiScore[1], 99);
+        QCOMPARE(m_folder.contents(),
+            QByteArray(other).replace(
+                "tp=" + QByteArray::number(10 * game), "tp=" + QByteArray::number(10 * game + 1)));
     }
     QCOMPARE(k.prompt.asked, 0);
 }
@@ -257,12 +266,20 @@ void TestHighScores::failedSaveStopsThereButTheGameIsCounted()
         k.records.hiscchk(9);
         QFAIL("the save went through");
     } catch (const Error& e) {
-        QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Zorvat.ini に書き込めません"));
+        QCOMPARE(
+            QString::fromUtf8(e.what()), QStringLiteral("Zorvat.ini に書き込めません\nﾌｧｲﾙへのｱｸｾｽが拒否されました"));
     }
     QCOMPARE(k.table().PlayCount, 4);
     QCOMPARE(k.table().HiScore[1], 9);
     QCOMPARE(m_folder.contents(), QByteArray("[pass]\r\ntp=3\r\n"));
     QVERIFY(QFile::setPermissions(m_folder.iniPath(), QFile::ReadOwner | QFile::WriteOwner));
+
+    // The next save that goes through brings the game whose save failed along.
+    k.records.hiscchk(0);
+    QCOMPARE(loaded().PlayCount, 5);
+    QCOMPARE(loaded().HiScore[1], 9);
+    QCOMPARE(loaded().HiName[1], std::string("New"));
+    QCOMPARE(k.prompt.asked, 1);
 }
 
 void TestHighScores::endOfGameAsksThenWritesAndOpensThePageWithTheCountSoFar()

@@ -7,6 +7,7 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,10 +18,13 @@ class FakePrompt : public NamePrompt {
 public:
     std::string answer = "New";
     int asked = 0;
+    std::function<void()> whileAsking; // runs while the prompt is open
 
     std::string askName() override
     {
         ++asked;
+        if (whileAsking)
+            whileAsking();
         return answer;
     }
 };

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "error.h"
+#include "file_calls.h"
 #include "game.h"
 #include "game_fakes.h"
 #include "idle_hook.h"
@@ -53,7 +54,7 @@ struct ShellRig {
 
     explicit ShellRig(Question question = Question::AnsweredNo)
         : records(dir.filePath(QStringLiteral("Zorvat.ini")).toStdString(), name,
-            question == Question::RealBox ? static_cast<RankingQuestion&>(rankingBox) : fakeQuestion, opener)
+            question == Question::RealBox ? static_cast<RankingQuestion&>(rankingBox) : fakeQuestion, opener, files)
     {
         name.answer = "テスト";
     }
@@ -72,6 +73,7 @@ struct ShellRig {
     FakeQuestion fakeQuestion;
     RankingQuestionBox rankingBox;
     FakeOpener opener;
+    FileCalls files;
     QStringList errors;
     ErrorReporter collectErrors = [this](const QString& text) { errors << text; };
     long long idleCalls = 0;

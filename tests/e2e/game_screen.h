@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+namespace zorvat::e2e {
+
+// Generous, for a busy two-core machine: a wait ends as soon as the screen is right.
+constexpr int StartUpMs = 60000;
+constexpr int ScreenMs = 15000;
+
+// The private display, and the main window's client area on it.
+constexpr QSize ScreenSize(800, 600);
+constexpr int ClientHeight = 277;
+
+// The game's windows, by their titles.
+inline const QString MainTitle = QStringLiteral("^Zorvat Ver1\\.00$");
+inline const QString ErrorBoxTitle = QStringLiteral("^Zorvat$");
+inline const QString QuestionTitle = QStringLiteral("^確認$");
+inline const QString NamePromptTitle = QStringLiteral("^ベストタイム更新$");
+inline const QString RecordsTitle = QStringLiteral("^記録$");
+
+} // namespace zorvat::e2e

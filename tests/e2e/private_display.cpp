@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "private_display.h"
+
+#include "fonts.h"
+#include "x_server.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
+
+#include <cstdio>
+
+namespace zorvat::e2e {
+
+int onPrivateDisplay(int argc, char* argv[], QSize screen, const QString& artefacts, const std::function<int()>& test)
+{
+    QDir(artefacts).removeRecursively();
+    QDir().mkpath(artefacts);
+    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
+        std::fprintf(stderr, "xdotool is needed to play the game (scripts/setup.sh installs it)\n");
+        return 1;
+    }
+
+    XServer display;
+    if (!display.start(screen, QDir(artefacts).filePath(QStringLiteral("xvfb.log")))) {
+        std::fprintf(stderr, "%s\n", qPrintable(display.error()));
+        return 1;
+    }
+    // The test, the game and the input tool all meet on the private display, and nothing
+    // of a desktop the test was started from (session bus, input method, theme, scaling)
+    // comes in between: the game and the test's own reference drawings must look alike.
+    qputenv("DISPLAY", display.display().toUtf8());
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    for (const char* name : { "DBUS_SESSION_BUS_ADDRESS", "WAYLAND_DISPLAY", "QT_IM_MODULE", "XMODIFIERS",
+             "QT_QPA_PLATFORMTHEME", "QT_STYLE_OVERRIDE", "QT_SCALE_FACTOR", "SESSION_MANAGER" })
+        qunsetenv(name);
+
+    QApplication application(argc, argv);
+    installFontSubstitutes();
+    QApplication::setFont(gameFont(12));
+    return test();
+}
+
+} // namespace zorvat::e2e
