@@ -47,7 +47,7 @@ void TIniFile::WriteText(std::string_view section, std::string_view key, std::st
     // The player's settings may live elsewhere behind a link, which then stays in place.
     const FileCalls system;
     if (const std::error_code failed = FileWriter(system).replace(m_file, text.bytes(), LinkHandling::Follow))
-        throw Error(cannotWriteText(name, failed));
+        throw Error(cannotWriteText(name));
 }
 
 std::filesystem::path TIniFile::defaultLocation()

@@ -20,7 +20,7 @@ public:
 
     std::string ReadText(std::string_view section, std::string_view key, std::string_view def) const override;
     /** Replaces or adds the key; the file is replaced atomically. Throws Error "<name> に書き込めません",
-        with the system's reason when there is one, and then the file stays as it was. */
+        and then the file stays as it was. */
     void WriteText(std::string_view section, std::string_view key, std::string_view value) override;
 
     const std::filesystem::path& path() const { return m_file; }

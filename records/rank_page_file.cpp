@@ -16,7 +16,7 @@ void WriteRankPage(std::int32_t Score, std::int32_t PlayCount, const FileCalls& 
     const std::error_code failed
         = FileWriter(calls).replace(RankPageName, rankPageBytes(Score, PlayCount, RankUrl), LinkHandling::Replace);
     if (failed)
-        throw Error(cannotWriteText(RankPageName, failed));
+        throw Error(writeErrorText(failed.value()));
 }
 
 } // namespace zorvat::InternetRank

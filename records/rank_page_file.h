@@ -11,8 +11,8 @@ namespace zorvat::InternetRank {
 inline constexpr char RankPageName[] = "intsc.htm";
 
 /** Writes "intsc.htm" into the current folder, through `calls`: the ranking form for this score
-    and game count. Throws Error "intsc.htm に書き込めません" with the system's reason; the old page
-    then stays whole. */
+    and game count. Throws Error with the system's reason for the failure (writeErrorText); the old
+    page then stays whole. */
 void WriteRankPage(std::int32_t Score, std::int32_t PlayCount, const FileCalls& calls = FileCalls());
 
 } // namespace zorvat::InternetRank

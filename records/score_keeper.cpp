@@ -103,7 +103,7 @@ bool ScoreKeeper::saveHoldingTheFile()
     std::optional<IniText> text = readSettings();
     // A file that is there but cannot be read must not be replaced by one holding only the table.
     if (!text)
-        throw Error(cannotWriteText(fileName(), { errno, std::generic_category() }));
+        throw Error(cannotWriteText(fileName()));
     HighScores table;
     table.load(*text);
     if (!countUnsavedInto(table))
@@ -117,7 +117,7 @@ bool ScoreKeeper::saveHoldingTheFile()
         throw;
     }
     if (const std::error_code failed = m_writer.replace(m_file, text->bytes(), LinkHandling::Follow))
-        throw Error(cannotWriteText(fileName(), failed));
+        throw Error(cannotWriteText(fileName()));
     m_unsaved.clear();
     return true;
 }

@@ -37,12 +37,9 @@ std::string writeErrorText(int errnoValue)
 
 namespace zorvat {
 
-std::string cannotWriteText(std::string_view fileName, std::error_code reason)
+std::string cannotWriteText(std::string_view fileName)
 {
-    std::string text = std::string(fileName) + " に書き込めません";
-    if (reason)
-        text += "\n" + InternetRank::writeErrorText(reason.value());
-    return text;
+    return std::string(fileName) + " に書き込めません";
 }
 
 } // namespace zorvat

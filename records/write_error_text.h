@@ -3,7 +3,6 @@
 
 #include <string>
 #include <string_view>
-#include <system_error>
 
 namespace zorvat::InternetRank {
 
@@ -14,8 +13,7 @@ std::string writeErrorText(int errnoValue);
 
 namespace zorvat {
 
-/** The error box's text for a file that could not be written: "<name> に書き込めません", then the
-    reason on a line of its own when the system gave one. */
-std::string cannotWriteText(std::string_view fileName, std::error_code reason = {});
+/** The error box's text for a settings file that could not be written: "<name> に書き込めません". */
+std::string cannotWriteText(std::string_view fileName);
 
 } // namespace zorvat

@@ -266,8 +266,7 @@ void TestHighScores::failedSaveStopsThereButTheGameIsCounted()
         k.records.hiscchk(9);
         QFAIL("the save went through");
     } catch (const Error& e) {
-        QCOMPARE(
-            QString::fromUtf8(e.what()), QStringLiteral("Zorvat.ini に書き込めません\nﾌｧｲﾙへのｱｸｾｽが拒否されました"));
+        QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Zorvat.ini に書き込めません"));
     }
     QCOMPARE(k.table().PlayCount, 4);
     QCOMPARE(k.table().HiScore[1], 9);

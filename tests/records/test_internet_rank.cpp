@@ -192,16 +192,14 @@ void TestInternetRank::failedWriteSaysWhyAndLeavesTheOldPageWhole_data()
 {
     QTest::addColumn<Obstacle>("obstacle");
     QTest::addColumn<QString>("text");
-    // The box names the page, then says why.
-    const QString page = QStringLiteral("intsc.htm に書き込めません\n");
-    const QString denied = page + QStringLiteral("ﾌｧｲﾙへのｱｸｾｽが拒否されました");
+    // The box says why, in the system's own words for the error.
+    const QString denied = QStringLiteral("ﾌｧｲﾙへのｱｸｾｽが拒否されました");
     QTest::newRow("read-only page") << Obstacle::ReadOnlyPage << denied;
     QTest::newRow("read-only folder without a page yet") << Obstacle::ReadOnlyFolder << denied;
     QTest::newRow("a folder named like the page") << Obstacle::FolderWherePageGoes << denied;
-    QTest::newRow("no file handle left") << Obstacle::NoFileHandles
-                                         << page + QStringLiteral("ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます");
-    QTest::newRow("disk full halfway") << Obstacle::DiskFull << page + QStringLiteral("ﾃﾞｨｽｸがいっぱいです");
-    QTest::newRow("current folder removed") << Obstacle::FolderRemoved << page + QStringLiteral("ﾌｧｲﾙが見つかりません");
+    QTest::newRow("no file handle left") << Obstacle::NoFileHandles << QStringLiteral("ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます");
+    QTest::newRow("disk full halfway") << Obstacle::DiskFull << QStringLiteral("ﾃﾞｨｽｸがいっぱいです");
+    QTest::newRow("current folder removed") << Obstacle::FolderRemoved << QStringLiteral("ﾌｧｲﾙが見つかりません");
 }
 
 void TestInternetRank::failedWriteSaysWhyAndLeavesTheOldPageWhole()
