@@ -55,10 +55,12 @@ bool FramePlacement::eventFilter(QObject* watched, QEvent* event)
 
 void FramePlacement::moveFrame(QPoint topLeft)
 {
-    // Once the window system has a window for it, the position is handed over as the frame's
-    // own; the window's inner position would be shifted by frame margins that may not be
-    // known at that moment.
-    if (QWindow* handle = m_window.windowHandle())
+    // While the window system has a window for it, the position is handed over as the frame's
+    // own: the window's inner position would be shifted by frame margins that may not be known
+    // at that moment. Without one (before the first showing, and after each closing, which
+    // gives the window system's window up) the widget keeps the position for the next one.
+    QWindow* handle = m_window.windowHandle();
+    if (handle && handle->handle())
         handle->setFramePosition(topLeft);
     else
         m_window.move(topLeft);

@@ -30,11 +30,17 @@ struct KeyRig : ShellRig {
     void arrows(const QString& keys)
     {
         for (const QChar c : keys) {
-            const Qt::Key key = c == 'L' ? Qt::Key_Left : c == 'R' ? Qt::Key_Right : c == 'U' ? Qt::Key_Up : Qt::Key_Down;
+            const Qt::Key key = c == 'L' ? Qt::Key_Left
+                : c == 'R'               ? Qt::Key_Right
+                : c == 'U'               ? Qt::Key_Up
+                                         : Qt::Key_Down;
             press(key);
         }
     }
-    QColor cellFrame(int cell) const { return find<BevelPanel>(qPrintable(QStringLiteral("Panel%1").arg(cell + 8)))->colour(); }
+    QColor cellFrame(int cell) const
+    {
+        return find<BevelPanel>(qPrintable(QStringLiteral("Panel%1").arg(cell + 8)))->colour();
+    }
     QColor paletteFrame(int kind) const
     {
         return find<BevelPanel>(qPrintable(QStringLiteral("Panel%1").arg(kind + 2)))->colour();
