@@ -61,7 +61,8 @@ void WindowPlacement::openRecordsAndCheck(const QString& when, bool byMenuClick)
     };
     AWAIT(inPlace(),
         QStringLiteral("%1: the records window's frame against the main window's, tops level; records %2, main %3")
-            .arg(when, records ? describe(*records) : QStringLiteral("-"), main ? describe(*main) : QStringLiteral("-")));
+            .arg(when, records ? describe(*records) : QStringLiteral("-"),
+                main ? describe(*main) : QStringLiteral("-")));
     // And it stays there: nothing moves it once it stands.
     QTest::qWait(300);
     QVERIFY2(inPlace(), qPrintable(when + QStringLiteral(": the records window moved after it stood in place")));

@@ -35,8 +35,7 @@ bool WindowManager::managing(const QString& display)
     env.insert(QStringLiteral("DISPLAY"), display);
     probe.setProcessEnvironment(env);
     probe.start(QStringLiteral("xprop"), { QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK") });
-    return probe.waitForFinished(5000) && probe.exitCode() == 0
-        && probe.readAllStandardOutput().contains("window id");
+    return probe.waitForFinished(5000) && probe.exitCode() == 0 && probe.readAllStandardOutput().contains("window id");
 }
 
 bool WindowManager::start(const QString& display, const QString& logFile)
