@@ -2,6 +2,7 @@
 #include "records_window.h"
 
 #include "fonts.h"
+#include "frame_placement.h"
 #include "high_scores.h"
 #include "pictures.h"
 
@@ -71,6 +72,14 @@ TForm2::TForm2(QWidget* parent)
     button1->setGeometry(96, 168, 43, 27);
     button1->setDefault(true);
     connect(button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+
+    // A main window at the right of the screen pushes this one off it, and nothing brings it back.
+    m_placement = new FramePlacement(*this, [this](QSize) {
+        if (!m_mainWindow)
+            return pos();
+        const QRect outer = m_mainWindow->frameGeometry();
+        return QPoint(outer.left() + outer.width(), outer.top());
+    });
 }
 
 void TForm2::fill(const HighScores& table, const QWidget& mainWindow)
@@ -83,11 +92,14 @@ void TForm2::fill(const HighScores& table, const QWidget& mainWindow)
     }
     lb_tp->setText(QString::number(table.PlayCount));
     lb_tp->adjustSize();
+    m_mainWindow = &mainWindow;
+}
 
-    // Top edges level, standing against the main window's right edge; a main window at the
-    // right of the screen pushes this one off it, and nothing brings it back.
-    const QRect outer = mainWindow.frameGeometry();
-    move(outer.left() + outer.width(), outer.top());
+void TForm2::setVisible(bool visible)
+{
+    if (visible && !isVisible())
+        m_placement->place();
+    QDialog::setVisible(visible);
 }
 
 QString TForm2::scoreText(int score)

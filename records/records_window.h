@@ -9,6 +9,8 @@ class QLabel;
 
 namespace zorvat {
 
+class FramePlacement;
+
 struct HighScores;
 
 // The records window: the top five and the number of games played, over its background.
@@ -19,15 +21,22 @@ public:
 
     explicit TForm2(QWidget* parent = nullptr);
 
-    /** Fills the labels from the table and places the window against `mainWindow`'s right edge. */
+    /** Fills the labels from the table; every showing stands the window against `mainWindow`'s right edge
+        (`mainWindow` must outlive this window or the next filling). */
     void fill(const HighScores& table, const QWidget& mainWindow);
 
     /** Score text: the last four characters of "0000" followed by the score. */
     static QString scoreText(int score);
 
+    /** Every showing stands the window against the main window's right edge, top edges level, frames and title
+        bars counted. */
+    void setVisible(bool visible) override;
+
 private:
     void Button1Click();
 
+    const QWidget* m_mainWindow = nullptr;
+    FramePlacement* m_placement = nullptr; // owned by the window
     std::array<QLabel*, Ranks> lb_sc {}; // lb_sc1 .. lb_sc5
     std::array<QLabel*, Ranks> lb_nm {}; // lb_nm1 .. lb_nm5
     QLabel* lb_tp = nullptr;

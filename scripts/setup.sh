@@ -6,8 +6,8 @@
 #   scripts/setup.sh [play] [test] [fuzz] [bench] [server]     (default: play)
 #
 #   play   building and playing the game
-#   test   + running every test headlessly (X server, validators, formatter, the ranking
-#          server's libraries, a PostgreSQL server and a headless browser)
+#   test   + running every test headlessly (X server with a window manager, validators,
+#          formatter, the ranking server's libraries, a PostgreSQL server and a headless browser)
 #   fuzz   clang's libFuzzer and sanitizer run-time (the fuzzers need no Qt)
 #   bench  + what the benchmarks measure with (X server, sound server, the synthesizer's own player,
 #          the ranking server's libraries and PostgreSQL)
@@ -26,7 +26,7 @@ server=(
   libcpp-httplib-dev libsqlite3-dev libpqxx-dev
 )
 test=(
-  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
+  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick openbox
   clang-format desktop-file-utils appstream
   "${server[@]}" postgresql chromium chromium-driver
 )

@@ -4,14 +4,17 @@
 #include "backdrop.h"
 #include "bevel_panel.h"
 #include "fonts.h"
+#include "frame_placement.h"
 #include "paint_box.h"
 #include "pictures.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 
 namespace zorvat {
@@ -22,6 +25,9 @@ constexpr int ClientWidth = 415;
 constexpr int ClientHeight = 277;
 const QColor Navy(0, 0, 128);
 const QColor GridBlue(0, 0, 160);
+const QColor CellFrame(Qt::white);
+// Unlike the palette's red, which marks the selected kind.
+const QColor CursorFrame(255, 255, 0);
 
 QColor toQColor(Rgb c)
 {
@@ -54,6 +60,7 @@ MainWindow::MainWindow(const Pictures& pictures, QWidget* parent)
 
     buildClientArea(pictures);
     buildMenu();
+    buildKeys();
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
@@ -62,6 +69,7 @@ MainWindow::MainWindow(const Pictures& pictures, QWidget* parent)
     connect(m_timer1, &QTimer::timeout, this, &MainWindow::Timer1Fired);
 
     setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    m_placement = new FramePlacement(*this, [this](QSize frame) { return centredOnScreen(frame); });
 }
 
 MainWindow::~MainWindow() = default;
@@ -82,12 +90,13 @@ void MainWindow::buildClientArea(const Pictures& pictures)
     for (int n = 1; n <= CellCount; ++n) {
         const int r = (n - 1) / GridSide;
         const int c = (n - 1) % GridSide;
-        auto* frame = new BevelPanel(QStringLiteral("Panel%1").arg(n + 8), Qt::white, panel1);
+        auto* frame = new BevelPanel(QStringLiteral("Panel%1").arg(n + 8), CellFrame, panel1);
         frame->setGeometry(8 + 40 * c, 5 + 40 * r, 38, 38);
         auto* box = new PaintBox(QStringLiteral("PaintBox%1").arg(n + 5), frame);
         box->move(3, 3);
-        connect(box, &PaintBox::clicked, this, [this, box] { Q_EMIT PaintBox6Clicked(box->objectName()); });
+        connect(box, &PaintBox::clicked, this, [this, n] { cellClicked(n); });
         Cells[n] = box;
+        m_cellFrames[n] = frame;
     }
 
     auto* panel2 = new BevelPanel(QStringLiteral("Panel2"), Navy, client);
@@ -128,7 +137,12 @@ void MainWindow::buildMenu()
     QAction* n1 = g1->addAction(QStringLiteral("開始"));
     n1->setObjectName(QStringLiteral("N1"));
     n1->setShortcut(QKeySequence(Qt::Key_F2));
-    connect(n1, &QAction::triggered, this, &MainWindow::N1Clicked);
+    connect(n1, &QAction::triggered, this, [this] {
+        const int previous = m_cursor.cell();
+        m_cursor.reset();
+        paintCursor(previous);
+        Q_EMIT N1Clicked();
+    });
     // "終了" carries no key of its own: F2 belongs to "開始" and must never close the window.
     QAction* exit1 = g1->addAction(QStringLiteral("終了"));
     exit1->setObjectName(QStringLiteral("Exit1"));
@@ -143,25 +157,85 @@ void MainWindow::buildMenu()
     connect(help1, &QAction::triggered, this, &MainWindow::Help1Clicked);
 }
 
-void MainWindow::showEvent(QShowEvent* event)
+void MainWindow::buildKeys()
 {
-    QMainWindow::showEvent(event);
-    if (!m_placed) {
-        m_placed = true;
-        centreOnScreen();
+    // Window-wide shortcuts, so that these keys mean the same whichever button has the focus
+    // (a focused button would otherwise take Space and Enter for itself).
+    const auto addKey = [this](QList<QKeySequence> keys, bool repeats, auto action) {
+        auto* shortcut = new QShortcut(this);
+        shortcut->setKeys(keys);
+        shortcut->setAutoRepeat(repeats);
+        connect(shortcut, &QShortcut::activated, this, action);
+    };
+    for (int k = 1; k <= KindMax; ++k)
+        addKey(
+            { QKeySequence(Qt::Key_0 + k) }, false, [this, k] { Q_EMIT PaintBox1Clicked(PalBoxes[k]->objectName()); });
+    addKey({ QKeySequence(Qt::Key_Left) }, true, [this] { stepCursor(-1, 0); });
+    addKey({ QKeySequence(Qt::Key_Right) }, true, [this] { stepCursor(1, 0); });
+    addKey({ QKeySequence(Qt::Key_Up) }, true, [this] { stepCursor(0, -1); });
+    addKey({ QKeySequence(Qt::Key_Down) }, true, [this] { stepCursor(0, 1); });
+    addKey({ QKeySequence(Qt::Key_Space) }, false, [this] { toggleCursorCell(); });
+    addKey({ QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter) }, false, [this] { pressEnabledButton(); });
+}
+
+void MainWindow::cellClicked(int cell)
+{
+    const int previous = m_cursor.cell();
+    m_cursor.moveTo(cell);
+    paintCursor(previous);
+    Q_EMIT PaintBox6Clicked(Cells[cell]->objectName());
+}
+
+void MainWindow::stepCursor(int dx, int dy)
+{
+    const int previous = m_cursor.cell();
+    m_cursor.step(dx, dy);
+    paintCursor(previous);
+}
+
+void MainWindow::toggleCursorCell()
+{
+    // Only a cursor the player can see says which cell is meant.
+    if (m_cursor.shown())
+        Q_EMIT PaintBox6Clicked(Cells[m_cursor.cell()]->objectName());
+}
+
+void MainWindow::pressEnabledButton()
+{
+    // The game never enables both; "Open" is asked first all the same.
+    for (QPushButton* button : { m_button1, m_button2 }) {
+        if (button->isEnabled()) {
+            button->click();
+            return;
+        }
     }
 }
 
-void MainWindow::centreOnScreen()
+void MainWindow::paintCursor(int previousCell)
 {
-    const QScreen* s = screen();
+    m_cellFrames[previousCell]->setColour(CellFrame);
+    if (m_cursor.shown())
+        m_cellFrames[m_cursor.cell()]->setColour(CursorFrame);
+}
+
+void MainWindow::setVisible(bool visible)
+{
+    if (visible && !m_placed) {
+        m_placed = true;
+        m_placement->place();
+    }
+    QMainWindow::setVisible(visible);
+}
+
+QPoint MainWindow::centredOnScreen(QSize frame) const
+{
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
     if (!s)
-        return;
+        return pos();
     const QRect area = s->geometry();
-    const QSize outer = frameGeometry().size();
-    const int left = std::max(0, (area.width() - outer.width()) / 2);
-    const int top = std::max(0, (area.height() - outer.height()) / 2);
-    move(area.left() + left, area.top() + top);
+    const int left = std::max(0, (area.width() - frame.width()) / 2);
+    const int top = std::max(0, (area.height() - frame.height()) / 2);
+    return area.topLeft() + QPoint(left, top);
 }
 
 void MainWindow::DrawCellKind(int cell, int kind)

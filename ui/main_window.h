@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "cell_cursor.h"
 #include "cell_painter.h"
 #include "game_view.h"
 
@@ -16,12 +17,15 @@ namespace zorvat {
 
 class BevelPanel;
 class Backdrop;
+class FramePlacement;
 class PaintBox;
 
 // The main window: palette, grid, question and score panels, "Open" and "OK" over the
 // backdrop, the menu bar and the hide timer. It shows what the game tells it through
 // GameView and reports every event as a signal; it holds no game rules. Every control
 // carries its design name as its object name ("Button1", "PaintBox6", "pn_sc", "N1", ...).
+// The keyboard plays through the same signals as the mouse: 1-5 pick a kind, the arrow keys
+// move a cell cursor, Space toggles the cell under it and Enter presses "Open" or "OK".
 class MainWindow : public QMainWindow, public GameView {
     Q_OBJECT
 public:
@@ -44,6 +48,10 @@ public:
     /** Replaces how pending messages are handled (the shell keeps the idle step out of it). */
     void setProcessPending(std::function<void()> processPending);
 
+    /** The first showing centres the window on the screen, frame and title bar counted; afterwards it stays
+        where the player puts it. */
+    void setVisible(bool visible) override;
+
 Q_SIGNALS:
     void N1Clicked();
     void K1Clicked();
@@ -56,16 +64,21 @@ Q_SIGNALS:
     /** A grid box was clicked; the argument is the box's name. */
     void PaintBox6Clicked(const QString& boxName);
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void buildClientArea(const Pictures& pictures);
     void buildMenu();
-    void centreOnScreen();
+    void buildKeys();
+    QPoint centredOnScreen(QSize frame) const;
+    void cellClicked(int cell);
+    void stepCursor(int dx, int dy);
+    void toggleCursorCell();
+    void pressEnabledButton();
+    void paintCursor(int previousCell);
 
     CellPainter m_painter;
     std::array<PaintBox*, 26> Cells {};
+    std::array<BevelPanel*, 26> m_cellFrames {}; // Panel9 .. Panel33
+    CellCursor m_cursor;
     std::array<PaintBox*, 6> PalBoxes {};
     std::array<BevelPanel*, 6> PalPanels {};
     BevelPanel* m_pnMon = nullptr;
@@ -74,6 +87,7 @@ private:
     QPushButton* m_button2 = nullptr;
     QTimer* m_timer1 = nullptr;
     std::function<void()> m_processPending;
+    FramePlacement* m_placement = nullptr; // owned by the window
     bool m_placed = false;
 };
 

@@ -36,6 +36,11 @@ std::optional<QString> Desktop::xdotool(const QStringList& arguments)
 
 bool Desktop::click(QPoint at)
 {
+    // A move that waits for the pointer to arrive waits in vain when it is there already.
+    const auto location = xdotool({ QStringLiteral("getmouselocation"), QStringLiteral("--shell") });
+    if (location && location->contains(QStringLiteral("X=%1\n").arg(at.x()))
+        && location->contains(QStringLiteral("Y=%1\n").arg(at.y())))
+        return xdotool({ QStringLiteral("click"), QStringLiteral("1") }).has_value();
     return xdotool({ QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(at.x()),
                        QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1") })
         .has_value();
@@ -118,7 +123,7 @@ QString Desktop::focusedTitle()
     return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
 }
 
-std::optional<QRect> Desktop::window(const QString& titlePattern)
+std::optional<QString> Desktop::windowId(const QString& titlePattern)
 {
     const auto ids = xdotool(
         { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), titlePattern });
@@ -127,21 +132,59 @@ std::optional<QRect> Desktop::window(const QString& titlePattern)
     const QStringList found = ids->split('\n', Qt::SkipEmptyParts);
     if (found.isEmpty())
         return std::nullopt;
-    const auto geometry = xdotool({ QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), found.first() });
-    if (!geometry)
+    return found.first();
+}
+
+std::optional<QRect> Desktop::window(const QString& titlePattern)
+{
+    const auto id = windowId(titlePattern);
+    if (!id)
+        return std::nullopt;
+    // Where the window really is on the screen, also inside a window manager's frame.
+    QProcess tool;
+    tool.start(QStringLiteral("xwininfo"), { QStringLiteral("-id"), *id });
+    if (!tool.waitForFinished(ToolTimeoutMs) || tool.exitCode() != 0)
         return std::nullopt;
     int values[4] = { -1, -1, -1, -1 };
-    const char* names[4] = { "X", "Y", "WIDTH", "HEIGHT" };
-    for (const QString& line : geometry->split('\n', Qt::SkipEmptyParts)) {
-        const QString name = line.section('=', 0, 0);
+    const char* names[4] = { "Absolute upper-left X", "Absolute upper-left Y", "Width", "Height" };
+    for (const QString& line : QString::fromUtf8(tool.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
+        const QString name = line.section(':', 0, 0).trimmed();
         for (int i = 0; i < 4; ++i) {
             if (name == QLatin1String(names[i]))
-                values[i] = line.section('=', 1).toInt();
+                values[i] = line.section(':', 1).trimmed().toInt();
         }
     }
     if (values[2] <= 0 || values[3] <= 0)
         return std::nullopt;
     return QRect(values[0], values[1], values[2], values[3]);
+}
+
+bool Desktop::moveWindow(const QString& titlePattern, QPoint to)
+{
+    const auto id = windowId(titlePattern);
+    return id
+        && xdotool({ QStringLiteral("windowmove"), QStringLiteral("--sync"), *id, QString::number(to.x()),
+                       QString::number(to.y()) })
+               .has_value();
+}
+
+std::optional<QRect> Desktop::frame(const QString& titlePattern)
+{
+    const auto id = windowId(titlePattern);
+    const auto inner = window(titlePattern);
+    if (!id || !inner)
+        return std::nullopt;
+    QProcess tool;
+    tool.start(QStringLiteral("xprop"), { QStringLiteral("-id"), *id, QStringLiteral("_NET_FRAME_EXTENTS") });
+    if (!tool.waitForFinished(ToolTimeoutMs) || tool.exitCode() != 0)
+        return std::nullopt;
+    // "_NET_FRAME_EXTENTS(CARDINAL) = left, right, top, bottom", or "not found" before framing.
+    const QString answer = QString::fromUtf8(tool.readAllStandardOutput());
+    const QStringList extents = answer.section('=', 1).split(',', Qt::SkipEmptyParts);
+    if (!answer.contains('=') || extents.size() != 4)
+        return std::nullopt;
+    return inner->adjusted(-extents[0].trimmed().toInt(), -extents[2].trimmed().toInt(), extents[1].trimmed().toInt(),
+        extents[3].trimmed().toInt());
 }
 
 QImage Desktop::shot()

@@ -24,8 +24,13 @@ public:
     bool type(const QString& text);
     /** The title of the window that has the keyboard focus, empty when no titled window has it. */
     QString focusedTitle();
-    /** The outer rectangle of the visible window whose title matches `titlePattern`, if there is one. */
+    /** The rectangle of the visible window whose title matches `titlePattern`, if there is one: the
+        window's own, inside any frame a window manager gives it. */
     std::optional<QRect> window(const QString& titlePattern);
+    /** Moves the window as a person dragging it would, its own top-left corner to `to`. */
+    bool moveWindow(const QString& titlePattern, QPoint to);
+    /** The window's frame, border and title bar included, once a window manager has framed it. */
+    std::optional<QRect> frame(const QString& titlePattern);
 
     /** The whole screen as it is now, one RGB32 pixel per screen pixel. */
     QImage shot();
@@ -37,6 +42,7 @@ public:
 private:
     std::optional<QString> xdotool(const QStringList& arguments);
     bool mapSpareKeys(const QString& text);
+    std::optional<QString> windowId(const QString& titlePattern);
 
     QImage m_lastShot;
     QString m_error;

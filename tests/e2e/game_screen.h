@@ -3,6 +3,7 @@
 
 #include <QSize>
 #include <QString>
+#include <QtTest>
 
 namespace zorvat::e2e {
 
@@ -22,3 +23,7 @@ inline const QString NamePromptTitle = QStringLiteral("^ベストタイム更新
 inline const QString RecordsTitle = QStringLiteral("^記録$");
 
 } // namespace zorvat::e2e
+
+// Waits, polling, for a state of the screen or of the files, and names it if it never comes.
+#define AWAIT(condition, what)                                                                                         \
+    QTRY_VERIFY2_WITH_TIMEOUT(condition, qPrintable(QStringLiteral("waited in vain for ") + (what)), ScreenMs)

@@ -2,6 +2,8 @@
 #include "private_display.h"
 
 #include "fonts.h"
+#include "game_screen.h"
+#include "window_manager.h"
 #include "x_server.h"
 
 #include <QApplication>
@@ -12,7 +14,8 @@
 
 namespace zorvat::e2e {
 
-int onPrivateDisplay(int argc, char* argv[], QSize screen, const QString& artefacts, const std::function<int()>& test)
+int onPrivateDisplay(
+    int argc, char* argv[], const QString& artefacts, WindowManagement management, const std::function<int()>& test)
 {
     QDir(artefacts).removeRecursively();
     QDir().mkpath(artefacts);
@@ -21,9 +24,15 @@ int onPrivateDisplay(int argc, char* argv[], QSize screen, const QString& artefa
         return 1;
     }
 
-    XServer display;
-    if (!display.start(screen, QDir(artefacts).filePath(QStringLiteral("xvfb.log")))) {
+    testing::XServer display;
+    if (!display.start(ScreenSize, QDir(artefacts).filePath(QStringLiteral("xvfb.log")))) {
         std::fprintf(stderr, "%s\n", qPrintable(display.error()));
+        return 1;
+    }
+    testing::WindowManager windowManager;
+    if (management == WindowManagement::Openbox
+        && !windowManager.start(display.display(), QDir(artefacts).filePath(QStringLiteral("openbox.log")))) {
+        std::fprintf(stderr, "%s\n", qPrintable(windowManager.error()));
         return 1;
     }
     // The test, the game and the input tool all meet on the private display, and nothing

@@ -14,6 +14,7 @@ constexpr int Piece = 32;
 constexpr int FrameLeft[6] = { 0, 8, 51, 93, 136, 178 };
 constexpr QRgb Red = 0xFFFF0000;
 constexpr QRgb White = 0xFFFFFFFF;
+constexpr QRgb CursorYellow = 0xFFFFFF00;
 
 QRgb opaque(QRgb pixel)
 {
@@ -53,6 +54,12 @@ QRect place::paletteBox(int kind)
 {
     // Palette panel, frame, box: (8, 8) + (left, 5) + (3, 3).
     return QRect(11 + FrameLeft[kind], 16, Piece, Piece);
+}
+
+QPoint place::cellRim(int cell)
+{
+    // The frame's rim is 2 pixels wide inside its 1-pixel bevel, left of the box.
+    return place::cellBox(cell).topLeft() + QPoint(-2, 16);
 }
 
 QPoint place::paletteRim(int kind)
@@ -126,6 +133,25 @@ int ScreenReader::selectedKind(const QImage& shot, QPoint client) const
         }
     }
     return selected;
+}
+
+int ScreenReader::cursorCell(const QImage& shot, QPoint client) const
+{
+    int cursor = 0;
+    for (int cell = 1; cell <= 25; ++cell) {
+        const QPoint rim = place::cellRim(cell) + client;
+        if (!shot.rect().contains(rim))
+            return Unreadable;
+        const QRgb colour = opaque(shot.pixel(rim));
+        if (colour == CursorYellow) {
+            if (cursor != 0)
+                return Unreadable;
+            cursor = cell;
+        } else if (colour != White) {
+            return Unreadable;
+        }
+    }
+    return cursor;
 }
 
 bool showsImage(const QImage& shot, QPoint at, const QImage& expected)

@@ -28,6 +28,8 @@ constexpr QRect Button2(328, 232, 81, 33);
 QRect cellBox(int cell);
 /** The 32 x 32 box of palette kind 1..5. */
 QRect paletteBox(int kind);
+/** A pixel of the white rim of cell 1..25's frame, which the keyboard's cursor turns yellow. */
+QPoint cellRim(int cell);
 /** A pixel of the wide right-hand rim of palette frame 1..5, which turns red when its kind is selected. */
 QPoint paletteRim(int kind);
 /** A spot on the backdrop where a click does nothing. */
@@ -46,6 +48,8 @@ public:
     bool showsWholePicture(const QImage& shot, QPoint client, const QImage& picture) const;
     /** The kind whose palette frame is red, 0 when none is, Unreadable when more than one is. */
     int selectedKind(const QImage& shot, QPoint client) const;
+    /** The cell whose frame shows the keyboard's cursor, 0 when none does, Unreadable when more than one does. */
+    int cursorCell(const QImage& shot, QPoint client) const;
 
 private:
     int cellKind(const QImage& shot, QRect box) const;

@@ -1,22 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "desktop.h"
 #include "expected_files.h"
-#include "game_run.h"
-#include "game_screen.h"
 #include "pictures.h"
-#include "private_display.h"
-#include "reference_look.h"
-#include "screen_reading.h"
+#include "screen_test.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QHash>
-#include <QRegularExpression>
 #include <QUrl>
 #include <QtTest>
 
-#include <cstdio>
 #include <map>
 #include <vector>
 
@@ -31,48 +22,16 @@ constexpr int CorrectAnswers = 5;
 const QString PlayerName = QStringLiteral("テスト太郎");
 const QByteArray PlayerNameCp932 = QByteArray::fromHex("83658358836791be9859");
 
-struct Deal {
-    int tiles;
-    int kinds;
-};
-
-// The first 24 questions: one to five tiles of one kind, then of two kinds, and so on.
-Deal dealOf(int question)
-{
-    return { (question - 1) % 5 + 1, (question - 1) / 5 + 1 };
-}
-
-QString describe(const Grid& grid)
-{
-    QString text;
-    for (int cell = 1; cell <= 25; ++cell)
-        text += (grid[cell] == Unreadable ? QStringLiteral("?") : QString::number(grid[cell]))
-            + (cell % 5 == 0 ? QStringLiteral(" ") : QString());
-    return text.trimmed();
-}
-
 } // namespace
 
-// Waits, polling, for a state of the screen or of the files, and names it if it never comes.
-#define AWAIT(condition, what)                                                                                         \
-    QTRY_VERIFY2_WITH_TIMEOUT(condition, qPrintable(QStringLiteral("waited in vain for ") + (what)), ScreenMs)
-
-class EndToEnd : public QObject {
+// A whole game played with the mouse, on a display without a window manager.
+class EndToEnd : public ScreenTest {
     Q_OBJECT
 
 public:
-    explicit EndToEnd(QString artefacts)
-        : m_artefacts(std::move(artefacts))
-        , m_reader(Pictures::instance())
-    {
-    }
+    using ScreenTest::ScreenTest;
 
 private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void cleanupTestCase();
-
     void theTitleScreenComesUpCentredOnceTheSoundWarningIsDismissed();
     void f2StartsAGameWithZeroPointsAndTheFirstKindSelected();
     void dealtPatternsReadOffTheScreenAndRebuiltScoreAPointEach();
@@ -83,178 +42,19 @@ private Q_SLOTS:
     void quittingFromTheGameMenuEndsTheProgramWithCodeZero();
 
 private:
-    QImage shot() { return m_desk.shot(); }
-    void keep(const QString& name);
-    bool click(QPoint inClient) { return m_desk.click(m_client + inClient); }
-    bool focusedOn(const QString& titlePattern);
-    bool takeFocus(const QString& titlePattern);
-    bool showsAt(QPoint at, const QImage& expected, const QString& name);
-    bool showsPanel(Panel which, const QString& caption);
-    bool readDeal(Deal deal, Grid& dealt);
-    bool gridShows(const Grid& expected) { return m_reader.grid(shot(), m_client) == expected; }
-    bool gridShowsPicture(const QImage& picture) { return m_reader.showsWholePicture(shot(), m_client, picture); }
-    int selectedKind() { return m_reader.selectedKind(shot(), m_client); }
     void playQuestion(int question, bool answerRightly);
 
-    // The last picture the screen failed to show, kept for the report of a failure.
-    struct Mismatch {
-        QPoint at;
-        QImage expected;
-        QString name;
-    };
-
-    const QString m_artefacts;
-    ScreenReader m_reader;
-    ReferenceLook m_look;
-    Desktop m_desk;
-    GameRun m_game;
-    QRect m_main;
-    QPoint m_client;
-    int m_kept = 0;
     int m_wrongKind = 0;
-    bool m_failed = false;
-    QHash<QString, QImage> m_panels;
-    Mismatch m_mismatch;
 };
-
-void EndToEnd::keep(const QString& name)
-{
-    const QString file = QStringLiteral("%1-%2.png").arg(++m_kept, 2, 10, QChar('0')).arg(name);
-    m_desk.lastShot().save(QDir(m_artefacts).filePath(file));
-}
-
-bool EndToEnd::focusedOn(const QString& titlePattern)
-{
-    return QRegularExpression(titlePattern).match(m_desk.focusedTitle()).hasMatch();
-}
-
-// A window that comes up usually takes the keyboard at once; if it does not, a person
-// clicks into it, here on its empty margin.
-bool EndToEnd::takeFocus(const QString& titlePattern)
-{
-    const QDeadlineTimer deadline(ScreenMs);
-    QElapsedTimer sinceClick;
-    sinceClick.start();
-    while (!focusedOn(titlePattern)) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(100);
-        if (sinceClick.elapsed() > 2000) {
-            if (const auto window = m_desk.window(titlePattern))
-                m_desk.click(window->topLeft() + QPoint(3, 3));
-            sinceClick.restart();
-        }
-    }
-    return true;
-}
-
-bool EndToEnd::showsAt(QPoint at, const QImage& expected, const QString& name)
-{
-    const bool shows = showsImage(shot(), at, expected);
-    m_mismatch = shows ? Mismatch() : Mismatch { at, expected, name };
-    return shows;
-}
-
-bool EndToEnd::showsPanel(Panel which, const QString& caption)
-{
-    const QString key = QString::number(int(which)) + caption;
-    if (!m_panels.contains(key))
-        m_panels.insert(key, m_look.panel(which, caption));
-    const QRect at = which == Panel::pn_mon ? place::pn_mon : place::pn_sc;
-    return showsAt(m_client + at.topLeft(), m_panels.value(key), QStringLiteral("panel-") + caption);
-}
-
-bool EndToEnd::readDeal(Deal deal, Grid& dealt)
-{
-    dealt = m_reader.grid(shot(), m_client);
-    int tiles = 0;
-    for (int cell = 1; cell <= 25; ++cell) {
-        if (dealt[cell] == Unreadable || dealt[cell] > deal.kinds)
-            return false;
-        tiles += dealt[cell] != 0;
-    }
-    return tiles == deal.tiles;
-}
-
-void EndToEnd::initTestCase()
-{
-    m_failed = true;
-    QVERIFY2(
-        m_game.start(QStringLiteral(ZORVAT_E2E_GAME), qEnvironmentVariable("DISPLAY")), qPrintable(m_game.error()));
-    m_failed = false;
-}
-
-void EndToEnd::init()
-{
-    // Each step plays on from where the one before left the game.
-    if (m_failed)
-        QSKIP("an earlier step of the game failed");
-    QVERIFY2(m_game.running(), "the game is no longer running");
-}
-
-void EndToEnd::cleanup()
-{
-    if (!QTest::currentTestFailed())
-        return;
-    m_failed = true;
-    shot();
-    const QString step = QString::fromLatin1(QTest::currentTestFunction());
-    keep(QStringLiteral("failed-in-") + step);
-    if (!m_mismatch.expected.isNull())
-        sideBySide(m_desk.lastShot(), m_mismatch.at, m_mismatch.expected)
-            .save(QDir(m_artefacts).filePath(QStringLiteral("expected-and-seen-%1.png").arg(m_mismatch.name)));
-}
-
-void EndToEnd::cleanupTestCase()
-{
-    m_game.kill();
-    // ZORVAT_E2E_KEEP_SCREENS keeps them after a passing run too, for a look at what the test saw.
-    if (!m_failed && qEnvironmentVariableIsEmpty("ZORVAT_E2E_KEEP_SCREENS")) {
-        QDir(m_artefacts).removeRecursively();
-        return;
-    }
-    QFile log(QDir(m_artefacts).filePath(QStringLiteral("game-output.txt")));
-    if (log.open(QIODevice::WriteOnly))
-        log.write(m_game.output());
-    QFile::copy(m_game.settingsFile(), QDir(m_artefacts).filePath(QStringLiteral("Zorvat.ini")));
-    QFile::copy(QDir(m_game.workFolder()).filePath(QStringLiteral("intsc.htm")),
-        QDir(m_artefacts).filePath(QStringLiteral("intsc.htm")));
-    std::fprintf(stderr, "End-to-end screenshots and files are in %s\n", qPrintable(m_artefacts));
-}
 
 void EndToEnd::theTitleScreenComesUpCentredOnceTheSoundWarningIsDismissed()
 {
-    // Without a sound device the game says so once, in a box captioned "Zorvat", before
-    // its window shows; a person reads it and presses Enter.
-    const QDeadlineTimer deadline(StartUpMs);
-    QElapsedTimer sinceEnter;
-    std::optional<QRect> main;
-    while (!(main = m_desk.window(MainTitle)) && !deadline.hasExpired()) {
-        QVERIFY2(m_game.running(), "the game ended while starting");
-        const bool warningUp = m_desk.window(ErrorBoxTitle).has_value();
-        // Enter once, and again only if the box is still there a while later.
-        if (warningUp && (!sinceEnter.isValid() || sinceEnter.elapsed() > 3000)) {
-            QVERIFY2(takeFocus(ErrorBoxTitle), "the sound warning never took the keyboard");
-            shot();
-            keep(QStringLiteral("sound-warning"));
-            QVERIFY2(m_desk.key(QStringLiteral("Return")), qPrintable(m_desk.error()));
-            sinceEnter.start();
-        }
-        QTest::qWait(200);
-    }
-    QVERIFY2(main, "the main window did not show");
-    m_main = *main;
-    m_client = QPoint(m_main.left(), m_main.bottom() + 1 - ClientHeight);
-    QCOMPARE(m_main.width(), 415);
-    QCOMPARE(m_main.height(), ClientHeight + m_look.menuBarHeight());
+    awaitTheTitleScreen();
+    if (QTest::currentTestFailed())
+        return;
     // No window manager draws a frame here, so the outer size is the window's own.
     QCOMPARE(m_main.topLeft(),
         QPoint((ScreenSize.width() - m_main.width()) / 2, (ScreenSize.height() - m_main.height()) / 2));
-
-    AWAIT(showsPanel(Panel::pn_mon, QStringLiteral("1問目")), "the question panel reading 1問目");
-    QVERIFY2(showsPanel(Panel::pn_sc, QStringLiteral("0000")), "the score panel should read 0000");
-    QCOMPARE(selectedKind(), 0);
-    AWAIT(gridShowsPicture(Pictures::instance().im2), "the whole title picture in the grid");
     keep(QStringLiteral("title"));
 }
 
@@ -277,21 +77,11 @@ void EndToEnd::f2StartsAGameWithZeroPointsAndTheFirstKindSelected()
 // rebuilds it through the palette and the cells, rightly or with a wrong kind; then "OK".
 void EndToEnd::playQuestion(int question, bool answerRightly)
 {
-    const Deal deal = dealOf(question);
     QVERIFY2(click(place::Button1.center()), qPrintable(m_desk.error()));
-    AWAIT(showsPanel(Panel::pn_mon, QStringLiteral("%1問目").arg(question)),
-        QStringLiteral("the question panel reading %1問目").arg(question));
-
     Grid dealt {};
-    AWAIT(readDeal(deal, dealt),
-        QStringLiteral("question %1 showing %2 tiles of kinds up to %3; the grid read %4")
-            .arg(question)
-            .arg(deal.tiles)
-            .arg(deal.kinds)
-            .arg(describe(dealt)));
-    keep(QStringLiteral("question-%1-dealt").arg(question));
-    const Grid hidden {};
-    AWAIT(gridShows(hidden), QStringLiteral("the pattern of question %1 to be hidden").arg(question));
+    awaitDealAndHide(question, dealt);
+    if (QTest::currentTestFailed())
+        return;
 
     Grid answer {};
     std::map<int, std::vector<int>> cellsOfKind;
@@ -454,10 +244,8 @@ void EndToEnd::quittingFromTheGameMenuEndsTheProgramWithCodeZero()
 int main(int argc, char* argv[])
 {
     const QString artefacts = QStringLiteral(ZORVAT_E2E_ARTEFACTS);
-    return onPrivateDisplay(argc, argv, ScreenSize, artefacts, [&] {
-        EndToEnd test(artefacts);
-        return QTest::qExec(&test, argc, argv);
-    });
+    return runOnPrivateDisplay(
+        argc, argv, artefacts, WindowManagement::None, [&artefacts] { return std::make_unique<EndToEnd>(artefacts); });
 }
 
 #include "test_end_to_end.moc"

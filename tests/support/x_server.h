@@ -6,7 +6,7 @@
 
 #include <sys/types.h>
 
-namespace zorvat::e2e {
+namespace zorvat::testing {
 
 // A private virtual X display for one run of the game: the test's own screen, keyboard
 // and mouse, on a display number that nobody else uses at the moment.
@@ -32,4 +32,4 @@ private:
     QString m_error;
 };
 
-} // namespace zorvat::e2e
+} // namespace zorvat::testing

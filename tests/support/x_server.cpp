@@ -12,7 +12,7 @@
 #include <thread>
 #include <unistd.h>
 
-namespace zorvat::e2e {
+namespace zorvat::testing {
 
 namespace {
 
@@ -112,4 +112,4 @@ void XServer::stop()
     m_pid = -1;
 }
 
-} // namespace zorvat::e2e
+} // namespace zorvat::testing

@@ -28,9 +28,6 @@ const QByteArray PlayersFile
 
 } // namespace
 
-#define AWAIT(condition, what)                                                                                         \
-    QTRY_VERIFY2_WITH_TIMEOUT(condition, qPrintable(QStringLiteral("waited in vain for ") + (what)), ScreenMs)
-
 // The real game, ended by the signals of a logout, "kill" and Ctrl+C at different moments: it
 // ends as "終了" ends it, with code 0, and leaves its settings file whole.
 class StopSignalsEndToEnd : public QObject {
@@ -143,10 +140,10 @@ void StopSignalsEndToEnd::aStopWhileTheRankingQuestionIsOpenSavesTheFinishedGame
 
 int main(int argc, char* argv[])
 {
-    return onPrivateDisplay(argc, argv, ScreenSize, QStringLiteral(ZORVAT_E2E_ARTEFACTS), [&] {
+    return onPrivateDisplay(argc, argv, QStringLiteral(ZORVAT_E2E_ARTEFACTS), WindowManagement::None, [&] {
         StopSignalsEndToEnd test;
         return QTest::qExec(&test, argc, argv);
     });
 }
 
-#include "test_stop_signals.moc"
+#include "test_stopped_by_signals.moc"
