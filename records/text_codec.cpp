@@ -170,8 +170,6 @@ std::string validUtf8(std::string_view s)
     return out;
 }
 
-namespace {
-
 void appendUtf8(std::string& out, std::uint32_t cp)
 {
     if (cp < 0x80) {
@@ -190,8 +188,6 @@ void appendUtf8(std::string& out, std::uint32_t cp)
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
-
-} // namespace
 
 std::string fromUtf16(std::string_view bytes, std::endian order)
 {

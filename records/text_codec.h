@@ -32,6 +32,8 @@ std::string fromCp932Lossy(std::string_view cp932);
 /** The length of the UTF-8 character at `i` with its code point in `cp`; 0 when the bytes there
     are no well-formed character (surrogates count as one only when `allowSurrogates`). */
 std::size_t decodeUtf8Char(std::string_view s, std::size_t i, std::uint32_t& cp, bool allowSurrogates = false);
+/** Appends the UTF-8 form of code point `cp` (a lone surrogate too, as its three-byte form). */
+void appendUtf8(std::string& out, std::uint32_t cp);
 /** True when the whole text is well-formed UTF-8. */
 bool isValidUtf8(std::string_view s);
 /** The text with each byte that starts no well-formed UTF-8 character replaced by U+FFFD. */

@@ -65,25 +65,6 @@ std::string percentDecoded(std::string_view s)
     return out;
 }
 
-void appendUtf8(std::string& out, std::uint32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // The code point of a decimal character reference "&#NNN;" at `i`, when it stands for a character
 // that code page 932 lacks (browsers write only those); `length` receives its length.
 std::optional<std::uint32_t> foreignCharacterReference(std::string_view s, std::size_t i, std::size_t& length)

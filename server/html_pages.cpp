@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "html_pages.h"
 
-#include <ctime>
+#include "time_text.h"
 
 namespace zorvat::rank {
 
@@ -60,17 +60,6 @@ std::string rankingLink(std::string_view base, std::int64_t newId)
     return link;
 }
 
-// The host's own clock: the people who read the ranking live where it is hosted.
-std::string localDate(std::int64_t unixTime)
-{
-    const std::time_t t = static_cast<std::time_t>(unixTime);
-    std::tm tm {};
-    localtime_r(&t, &tm);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y/%m/%d %H:%M", &tm);
-    return text;
-}
-
 } // namespace
 
 std::string htmlEscaped(std::string_view text)
@@ -120,7 +109,8 @@ std::string rankingPage(const Ranking& ranking, std::int64_t newId)
         page += "<td class=\"score\">" + std::to_string(e.score) + "点</td>";
         page += "<td class=\"play\">" + std::to_string(e.play) + "</td>";
         page += "<td class=\"comment\">" + htmlEscaped(e.comment) + "</td>";
-        page += "<td class=\"time\">" + localDate(e.time) + "</td></tr>\n";
+        // The host's own clock: the people who read the ranking live where it is hosted.
+        page += "<td class=\"time\">" + timeText(e.time, "%Y/%m/%d %H:%M", Clock::Local) + "</td></tr>\n";
     }
     page += "</tbody>\n</table>\n";
     return page + PageEnd;

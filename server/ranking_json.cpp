@@ -1,24 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ranking_json.h"
 
+#include "time_text.h"
+
 #include <cstdio>
-#include <ctime>
 
 namespace zorvat::rank {
-
-namespace {
-
-std::string utcTimestamp(std::int64_t unixTime)
-{
-    const std::time_t t = static_cast<std::time_t>(unixTime);
-    std::tm tm {};
-    gmtime_r(&t, &tm);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &tm);
-    return text;
-}
-
-} // namespace
 
 std::string jsonString(std::string_view utf8)
 {
@@ -47,9 +34,9 @@ std::string rankingJson(const Ranking& ranking)
     for (const RankedEntry& e : ranking.entries) {
         json += first ? "\n" : ",\n";
         first = false;
-        json += "{\"rank\":" + std::to_string(e.rank) + ",\"name\":" + jsonString(e.name)
-            + ",\"score\":" + std::to_string(e.score) + ",\"play\":" + std::to_string(e.play)
-            + ",\"comment\":" + jsonString(e.comment) + ",\"time\":\"" + utcTimestamp(e.time) + "\"}";
+        json += "{\"rank\":" + std::to_string(e.rank) + ",\"name\":" + jsonString(e.name) + ",\"score\":"
+            + std::to_string(e.score) + ",\"play\":" + std::to_string(e.play) + ",\"comment\":" + jsonString(e.comment)
+            + ",\"time\":\"" + timeText(e.time, "%Y-%m-%dT%H:%M:%SZ", Clock::Utc) + "\"}";
     }
     return json + "]}\n";
 }
