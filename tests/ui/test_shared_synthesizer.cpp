@@ -18,6 +18,8 @@ using namespace zorvat::testing;
 namespace {
 
 constexpr int PanController = 10;
+// One block of the file output: 4096 frames of two 16-bit samples.
+constexpr qint64 BlockBytes = 4096 * 4;
 
 // A tune panned hard left from its first tick, and one that leaves the pan alone.
 const QByteArray LeftTune = tune(64, 240, 2, controller(PanController, 0));
@@ -97,6 +99,11 @@ double playTwoBeats(MidiPlayer& player, const QString& out)
     if (!QTest::qWaitFor([&] { return player.Position() > at + 2 * Ppq; }, 5000))
         return -1;
     player.Stop();
+    // A block the output rendered just before the stop may still be on its way into the file,
+    // where the next tune's window would take it for its own: two more blocks written mean it
+    // is in (the output writes silence for a while after a stop).
+    const qint64 stopped = QFileInfo(out).size();
+    QTest::qWaitFor([&] { return QFileInfo(out).size() >= stopped + 2 * BlockBytes; }, 2000);
     return leftShare(out, from);
 }
 
