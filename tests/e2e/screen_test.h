@@ -61,7 +61,6 @@ protected:
     void awaitTheTitleScreen();
     /** Waits for the question to be dealt and hidden again; the dealt cells go to `dealt`. */
     void awaitDealAndHide(int question, Grid& dealt);
-
     Desktop m_desk;
     GameRun m_game;
     ScreenReader m_reader;

@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "expected_files.h"
 #include "pictures.h"
-#include "screen_test.h"
+#include "whole_game_test.h"
 
 #include <QDir>
 #include <QFile>
 #include <QUrl>
 #include <QtTest>
-
-#include <map>
-#include <vector>
 
 using namespace zorvat;
 using namespace zorvat::e2e;
@@ -25,11 +22,11 @@ const QByteArray PlayerNameCp932 = QByteArray::fromHex("83658358836791be9859");
 } // namespace
 
 // A whole game played with the mouse, on a display without a window manager.
-class EndToEnd : public ScreenTest {
+class EndToEnd : public WholeGameTest {
     Q_OBJECT
 
 public:
-    using ScreenTest::ScreenTest;
+    using WholeGameTest::WholeGameTest;
 
 private Q_SLOTS:
     void theTitleScreenComesUpCentredOnceTheSoundWarningIsDismissed();
@@ -42,9 +39,10 @@ private Q_SLOTS:
     void quittingFromTheGameMenuEndsTheProgramWithCodeZero();
 
 private:
-    void playQuestion(int question, bool answerRightly);
-
-    int m_wrongKind = 0;
+    void pressOpen() override;
+    void pickKind(int kind) override;
+    void toggleCell(int cell) override;
+    void pressOk() override;
 };
 
 void EndToEnd::theTitleScreenComesUpCentredOnceTheSoundWarningIsDismissed()
@@ -73,70 +71,41 @@ void EndToEnd::f2StartsAGameWithZeroPointsAndTheFirstKindSelected()
     keep(QStringLiteral("new-game"));
 }
 
-// Opens the next question, reads the pattern while it shows, waits for the hide, and
-// rebuilds it through the palette and the cells, rightly or with a wrong kind; then "OK".
-void EndToEnd::playQuestion(int question, bool answerRightly)
+void EndToEnd::pressOpen()
 {
     QVERIFY2(click(place::Button1.center()), qPrintable(m_desk.error()));
-    Grid dealt {};
-    awaitDealAndHide(question, dealt);
-    if (QTest::currentTestFailed())
-        return;
+}
 
-    Grid answer {};
-    std::map<int, std::vector<int>> cellsOfKind;
-    for (int cell = 1; cell <= 25; ++cell) {
-        if (dealt[cell] == 0)
-            continue;
-        const int kind = answerRightly ? dealt[cell] : dealt[cell] % 5 + 1;
-        if (!answerRightly)
-            m_wrongKind = kind;
-        answer[cell] = kind;
-        cellsOfKind[kind].push_back(cell);
-    }
-    for (const auto& [kind, cells] : cellsOfKind) {
-        QVERIFY2(click(place::paletteBox(kind).center()), qPrintable(m_desk.error()));
-        // A cell clicked before the selection has finished would get the previous kind.
-        AWAIT(selectedKind() == kind, QStringLiteral("the red frame around kind %1 alone").arg(kind));
-        for (int cell : cells)
-            QVERIFY2(click(place::cellBox(cell).center()), qPrintable(m_desk.error()));
-    }
-    Grid seen {};
-    AWAIT((seen = m_reader.grid(shot(), m_client)) == answer,
-        QStringLiteral("the rebuilt grid reading %1; it read %2").arg(describe(answer), describe(seen)));
-    keep(QStringLiteral("question-%1-answered").arg(question));
+void EndToEnd::pickKind(int kind)
+{
+    QVERIFY2(click(place::paletteBox(kind).center()), qPrintable(m_desk.error()));
+}
+
+void EndToEnd::toggleCell(int cell)
+{
+    QVERIFY2(click(place::cellBox(cell).center()), qPrintable(m_desk.error()));
+}
+
+void EndToEnd::pressOk()
+{
     QVERIFY2(click(place::Button2.center()), qPrintable(m_desk.error()));
 }
 
 void EndToEnd::dealtPatternsReadOffTheScreenAndRebuiltScoreAPointEach()
 {
-    for (int question = 1; question <= CorrectAnswers; ++question) {
-        playQuestion(question, true);
-        if (QTest::currentTestFailed())
-            return;
-        AWAIT(showsPanel(Panel::pn_sc, QString::number(question)),
-            QStringLiteral("the score panel reading %1").arg(question));
-        AWAIT(gridShowsPicture(Pictures::instance().im3), "the whole correct-answer picture in the grid");
-        keep(QStringLiteral("question-%1-correct").arg(question));
-    }
+    scorePoints(CorrectAnswers);
 }
 
 void EndToEnd::aWrongKindEndsTheGameWithTheGameOverPicture()
 {
-    playQuestion(CorrectAnswers + 1, false);
-    if (QTest::currentTestFailed())
-        return;
-    AWAIT(gridShowsPicture(Pictures::instance().im_over), "the whole game-over picture in the grid");
-    keep(QStringLiteral("game-over"));
-    QVERIFY2(showsPanel(Panel::pn_sc, QString::number(CorrectAnswers)), "a wrong answer changed the score panel");
+    missTheNextQuestion(CorrectAnswers);
 }
 
 void EndToEnd::agreeingToTheRankingWritesThePageAndHandsItToTheBrowser()
 {
-    AWAIT(m_desk.window(QuestionTitle).has_value(), "the ranking question");
-    QVERIFY2(takeFocus(QuestionTitle), "the ranking question never took the keyboard");
-    shot();
-    keep(QStringLiteral("ranking-question"));
+    awaitTheRankingQuestion();
+    if (QTest::currentTestFailed())
+        return;
     QVERIFY2(m_desk.key(QStringLiteral("alt+y")), qPrintable(m_desk.error()));
     AWAIT(!m_desk.window(QuestionTitle).has_value(), "the ranking question to close on はい(&Y)");
 
@@ -184,12 +153,6 @@ void EndToEnd::theTiedHighScoreAsksForANameAndIsSavedAtRankTwo()
     QCOMPARE(selectedKind(), m_wrongKind);
     keep(QStringLiteral("title-again"));
 
-    QFile file(m_game.settingsFile());
-    QVERIFY2(file.open(QIODevice::ReadOnly), "no settings file after the game");
-    const QByteArray bytes = file.readAll();
-    QString why;
-    const auto profile = readProfile(bytes, why);
-    QVERIFY2(profile, qPrintable(why));
     const Profile expected {
         { "hs_sc", { { "sc1", "5" }, { "sc2", "5" }, { "sc3", "4" }, { "sc4", "3" }, { "sc5", "2" } } },
         { "name",
@@ -197,8 +160,7 @@ void EndToEnd::theTiedHighScoreAsksForANameAndIsSavedAtRankTwo()
                 { "name5", "Rv-nq4" } } },
         { "pass", { { "tp", "1" } } },
     };
-    QVERIFY2(
-        *profile == expected, qPrintable(QStringLiteral("the settings file reads:\n") + QString::fromLatin1(bytes)));
+    verifySettingsFile(expected);
 }
 
 void EndToEnd::theRecordsWindowShowsTheNewTableBesideTheMainWindow()

@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "expected_files.h"
 #include "pictures.h"
-#include "screen_test.h"
+#include "whole_game_test.h"
 
 #include <QDir>
 #include <QFile>
 #include <QtTest>
 
-#include <map>
-#include <vector>
+#include <cstdlib>
 
 using namespace zorvat;
 using namespace zorvat::e2e;
@@ -30,11 +29,11 @@ QString digit(int kind)
 // A whole game played with the keyboard alone, under a real window manager: F2, Enter for
 // "Open", the digits, the arrow keys and Space to rebuild, Enter for "OK"; then the end of
 // the game, the records window and the way out, all by key.
-class KeyboardGame : public ScreenTest {
+class KeyboardGame : public WholeGameTest {
     Q_OBJECT
 
 public:
-    using ScreenTest::ScreenTest;
+    using WholeGameTest::WholeGameTest;
 
 private Q_SLOTS:
     void theTitleScreenComesUpAndTakesTheKeyboard();
@@ -49,11 +48,14 @@ private Q_SLOTS:
 private:
     bool press(const QString& keys) { return key(keys); }
     void moveCursorTo(int cell);
-    void playQuestion(int question, bool answerRightly);
+    void pressOpen() override;
+    void pickKind(int kind) override;
+    void toggleCell(int cell) override;
+    void pressOk() override;
+    void checkCorrectAnswerScreen() override;
 
     int m_cursor = 1; // where the game's cursor stands
     bool m_cursorShown = false;
-    int m_wrongKind = 0;
 };
 
 // The first arrow key of a game brings the cursor into view where it stands; after that
@@ -76,40 +78,34 @@ void KeyboardGame::moveCursorTo(int cell)
     AWAIT(cursorCell() == cell, QStringLiteral("the cursor on cell %1").arg(cell));
 }
 
-void KeyboardGame::playQuestion(int question, bool answerRightly)
+// "Open" and "OK" are never enabled together, so Enter stands for either.
+void KeyboardGame::pressOpen()
 {
     QVERIFY2(press(QStringLiteral("Return")), qPrintable(m_desk.error()));
-    Grid dealt {};
-    awaitDealAndHide(question, dealt);
+}
+
+void KeyboardGame::pickKind(int kind)
+{
+    QVERIFY2(press(digit(kind)), qPrintable(m_desk.error()));
+}
+
+void KeyboardGame::toggleCell(int cell)
+{
+    moveCursorTo(cell);
     if (QTest::currentTestFailed())
         return;
+    QVERIFY2(press(QStringLiteral("space")), qPrintable(m_desk.error()));
+}
 
-    Grid answer {};
-    std::map<int, std::vector<int>> cellsOfKind;
-    for (int cell = 1; cell <= 25; ++cell) {
-        if (dealt[cell] == 0)
-            continue;
-        const int kind = answerRightly ? dealt[cell] : dealt[cell] % 5 + 1;
-        if (!answerRightly)
-            m_wrongKind = kind;
-        answer[cell] = kind;
-        cellsOfKind[kind].push_back(cell);
-    }
-    for (const auto& [kind, cells] : cellsOfKind) {
-        QVERIFY2(press(digit(kind)), qPrintable(m_desk.error()));
-        AWAIT(selectedKind() == kind, QStringLiteral("the red frame around kind %1 alone").arg(kind));
-        for (int cell : cells) {
-            moveCursorTo(cell);
-            if (QTest::currentTestFailed())
-                return;
-            QVERIFY2(press(QStringLiteral("space")), qPrintable(m_desk.error()));
-        }
-    }
-    Grid seen {};
-    AWAIT((seen = m_reader.grid(shot(), m_client)) == answer,
-        QStringLiteral("the rebuilt grid reading %1; it read %2").arg(describe(answer), describe(seen)));
-    keep(QStringLiteral("question-%1-answered-with-the-cursor-on-%2").arg(question).arg(m_cursor));
+void KeyboardGame::pressOk()
+{
     QVERIFY2(press(QStringLiteral("Return")), qPrintable(m_desk.error()));
+}
+
+// The cursor stays where it was through the correct-answer screen.
+void KeyboardGame::checkCorrectAnswerScreen()
+{
+    QCOMPARE(cursorCell(), m_cursor);
 }
 
 void KeyboardGame::theTitleScreenComesUpAndTakesTheKeyboard()
@@ -140,35 +136,19 @@ void KeyboardGame::f2StartsAGameAndTheDigitsPickKindsWithNoCursorInSight()
 
 void KeyboardGame::patternsRebuiltWithDigitsArrowsAndSpaceScoreAPointEach()
 {
-    for (int question = 1; question <= CorrectAnswers; ++question) {
-        playQuestion(question, true);
-        if (QTest::currentTestFailed())
-            return;
-        AWAIT(showsPanel(Panel::pn_sc, QString::number(question)),
-            QStringLiteral("the score panel reading %1").arg(question));
-        AWAIT(gridShowsPicture(Pictures::instance().im3), "the whole correct-answer picture in the grid");
-        // The cursor stays where it was through the correct-answer screen.
-        QCOMPARE(cursorCell(), m_cursor);
-        keep(QStringLiteral("question-%1-correct").arg(question));
-    }
+    scorePoints(CorrectAnswers);
 }
 
 void KeyboardGame::aWrongKindEndsTheGameWithTheGameOverPicture()
 {
-    playQuestion(CorrectAnswers + 1, false);
-    if (QTest::currentTestFailed())
-        return;
-    AWAIT(gridShowsPicture(Pictures::instance().im_over), "the whole game-over picture in the grid");
-    keep(QStringLiteral("game-over"));
-    QVERIFY2(showsPanel(Panel::pn_sc, QString::number(CorrectAnswers)), "a wrong answer changed the score panel");
+    missTheNextQuestion(CorrectAnswers);
 }
 
 void KeyboardGame::escapeDeclinesTheRankingAndNoPageIsWritten()
 {
-    AWAIT(m_desk.window(QuestionTitle).has_value(), "the ranking question");
-    QVERIFY2(takeFocus(QuestionTitle), "the ranking question never took the keyboard");
-    shot();
-    keep(QStringLiteral("ranking-question"));
+    awaitTheRankingQuestion();
+    if (QTest::currentTestFailed())
+        return;
     QVERIFY2(press(QStringLiteral("Escape")), qPrintable(m_desk.error()));
     AWAIT(!m_desk.window(QuestionTitle).has_value(), "the ranking question to close on Escape");
     QVERIFY(!QFile::exists(QDir(m_game.workFolder()).filePath(QStringLiteral("intsc.htm"))));
@@ -185,12 +165,6 @@ void KeyboardGame::theNewHighScoreTakesATypedNameAtRankFive()
     AWAIT(gridShowsPicture(Pictures::instance().im2), "the whole title picture in the grid again");
     QCOMPARE(selectedKind(), m_wrongKind);
 
-    QFile file(m_game.settingsFile());
-    QVERIFY2(file.open(QIODevice::ReadOnly), "no settings file after the game");
-    const QByteArray bytes = file.readAll();
-    QString why;
-    const auto profile = readProfile(bytes, why);
-    QVERIFY2(profile, qPrintable(why));
     const Profile expected {
         { "hs_sc", { { "sc1", "5" }, { "sc2", "4" }, { "sc3", "3" }, { "sc4", "2" }, { "sc5", "2" } } },
         { "name",
@@ -198,8 +172,7 @@ void KeyboardGame::theNewHighScoreTakesATypedNameAtRankFive()
                 { "name5", PlayerName.toLatin1() } } },
         { "pass", { { "tp", "1" } } },
     };
-    QVERIFY2(
-        *profile == expected, qPrintable(QStringLiteral("the settings file reads:\n") + QString::fromLatin1(bytes)));
+    verifySettingsFile(expected);
 }
 
 void KeyboardGame::altKOpensTheRecordsWindowBesideTheMainWindowAndEscapeClosesIt()
