@@ -48,7 +48,7 @@ using Call = FaultyCalls::Call;
 Q_DECLARE_METATYPE(LinkHandling)
 Q_DECLARE_METATYPE(Call)
 
-class TestFileReplace : public QObject {
+class TestFileWriter : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -78,23 +78,23 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-void TestFileReplace::init()
+void TestFileWriter::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
 }
 
-void TestFileReplace::cleanup()
+void TestFileWriter::cleanup()
 {
     QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     m_dir.reset();
 }
 
-QStringList TestFileReplace::leftovers() const
+QStringList TestFileWriter::leftovers() const
 {
     return QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
-void TestFileReplace::linkIsFollowedOrGivesWay_data()
+void TestFileWriter::linkIsFollowedOrGivesWay_data()
 {
     QTest::addColumn<LinkHandling>("links");
     QTest::addColumn<bool>("stillALink");
@@ -103,7 +103,7 @@ void TestFileReplace::linkIsFollowedOrGivesWay_data()
     QTest::newRow("replaced: what it pointed to is untouched") << LinkHandling::Replace << false << QByteArray("old");
 }
 
-void TestFileReplace::linkIsFollowedOrGivesWay()
+void TestFileWriter::linkIsFollowedOrGivesWay()
 {
     QFETCH(LinkHandling, links);
     QFETCH(bool, stillALink);
@@ -120,14 +120,14 @@ void TestFileReplace::linkIsFollowedOrGivesWay()
     QCOMPARE(leftovers(), (QStringList { QStringLiteral("elsewhere"), QStringLiteral("page.htm") }));
 }
 
-void TestFileReplace::replacedFileKeepsItsPermissions_data()
+void TestFileWriter::replacedFileKeepsItsPermissions_data()
 {
     QTest::addColumn<LinkHandling>("links");
     QTest::newRow("settings file") << LinkHandling::Follow;
     QTest::newRow("ranking page") << LinkHandling::Replace;
 }
 
-void TestFileReplace::replacedFileKeepsItsPermissions()
+void TestFileWriter::replacedFileKeepsItsPermissions()
 {
     QFETCH(LinkHandling, links);
     const QString path = m_dir->filePath(QStringLiteral("file"));
@@ -138,7 +138,7 @@ void TestFileReplace::replacedFileKeepsItsPermissions()
     QCOMPARE(mode(path), 0640u);
 }
 
-void TestFileReplace::withoutWritePermissionFileAndFolderAreReadOnlyToEveryone_data()
+void TestFileWriter::withoutWritePermissionFileAndFolderAreReadOnlyToEveryone_data()
 {
     QTest::addColumn<bool>("lockFolder");
     QTest::addColumn<LinkHandling>("links");
@@ -148,7 +148,7 @@ void TestFileReplace::withoutWritePermissionFileAndFolderAreReadOnlyToEveryone_d
     QTest::newRow("read-only page in a read-only folder") << true << LinkHandling::Replace;
 }
 
-void TestFileReplace::withoutWritePermissionFileAndFolderAreReadOnlyToEveryone()
+void TestFileWriter::withoutWritePermissionFileAndFolderAreReadOnlyToEveryone()
 {
     QFETCH(bool, lockFolder);
     QFETCH(LinkHandling, links);
@@ -163,7 +163,7 @@ void TestFileReplace::withoutWritePermissionFileAndFolderAreReadOnlyToEveryone()
     QCOMPARE(leftovers(), QStringList { QStringLiteral("file") });
 }
 
-void TestFileReplace::onlyAPlainFileIsReplaced()
+void TestFileWriter::onlyAPlainFileIsReplaced()
 {
     const QString folder = m_dir->filePath(QStringLiteral("folder"));
     QVERIFY(QDir().mkdir(folder));
@@ -180,7 +180,7 @@ void TestFileReplace::onlyAPlainFileIsReplaced()
     QCOMPARE(fileBytes(m_dir->filePath(QStringLiteral("plain"))), QByteArray("x"));
 }
 
-void TestFileReplace::missingFoldersAreMade()
+void TestFileWriter::missingFoldersAreMade()
 {
     const QString path = m_dir->filePath(QStringLiteral("config/zorvat/file"));
     QCOMPARE(replace(path, "new"), 0);
@@ -189,7 +189,7 @@ void TestFileReplace::missingFoldersAreMade()
         QStringList { QStringLiteral("file") });
 }
 
-void TestFileReplace::failedWriteGivesTheSystemErrorAndLeavesTheOldFileAlone()
+void TestFileWriter::failedWriteGivesTheSystemErrorAndLeavesTheOldFileAlone()
 {
     // A file-size limit stops the write part-way, as a full disk would.
     const QString path = m_dir->filePath(QStringLiteral("file"));
@@ -205,7 +205,7 @@ void TestFileReplace::failedWriteGivesTheSystemErrorAndLeavesTheOldFileAlone()
     QCOMPARE(leftovers(), QStringList { QStringLiteral("file") });
 }
 
-void TestFileReplace::aFolderThatTakesNoNewFileGetsAWritableFileWrittenInPlace_data()
+void TestFileWriter::aFolderThatTakesNoNewFileGetsAWritableFileWrittenInPlace_data()
 {
     QTest::addColumn<LinkHandling>("links");
     QTest::addColumn<QByteArray>("bytes");
@@ -214,7 +214,7 @@ void TestFileReplace::aFolderThatTakesNoNewFileGetsAWritableFileWrittenInPlace_d
     QTest::newRow("ranking page") << LinkHandling::Replace << QByteArray("new page");
 }
 
-void TestFileReplace::aFolderThatTakesNoNewFileGetsAWritableFileWrittenInPlace()
+void TestFileWriter::aFolderThatTakesNoNewFileGetsAWritableFileWrittenInPlace()
 {
     QFETCH(LinkHandling, links);
     QFETCH(QByteArray, bytes);
@@ -234,7 +234,7 @@ void TestFileReplace::aFolderThatTakesNoNewFileGetsAWritableFileWrittenInPlace()
     QCOMPARE(replace(m_dir->filePath(QStringLiteral("new")), "x", links), EACCES);
 }
 
-void TestFileReplace::eachFailingCallGivesItsErrorAndLeavesTheOldFile_data()
+void TestFileWriter::eachFailingCallGivesItsErrorAndLeavesTheOldFile_data()
 {
     QTest::addColumn<bool>("inPlace");
     QTest::addColumn<Call>("call");
@@ -259,7 +259,7 @@ void TestFileReplace::eachFailingCallGivesItsErrorAndLeavesTheOldFile_data()
     }
 }
 
-void TestFileReplace::eachFailingCallGivesItsErrorAndLeavesTheOldFile()
+void TestFileWriter::eachFailingCallGivesItsErrorAndLeavesTheOldFile()
 {
     QFETCH(bool, inPlace);
     QFETCH(Call, call);
@@ -279,7 +279,7 @@ void TestFileReplace::eachFailingCallGivesItsErrorAndLeavesTheOldFile()
     QCOMPARE(fileBytes(path), bytes);
 }
 
-void TestFileReplace::linksAreFollowedOnlyWhenTheyAndTheirFileAreThePlayers_data()
+void TestFileWriter::linksAreFollowedOnlyWhenTheyAndTheirFileAreThePlayers_data()
 {
     QTest::addColumn<bool>("linkOfAnother");
     QTest::addColumn<bool>("fileOfAnother");
@@ -291,7 +291,7 @@ void TestFileReplace::linksAreFollowedOnlyWhenTheyAndTheirFileAreThePlayers_data
     QTest::newRow("the player's link to another user's file") << false << true << false << EACCES;
 }
 
-void TestFileReplace::linksAreFollowedOnlyWhenTheyAndTheirFileAreThePlayers()
+void TestFileWriter::linksAreFollowedOnlyWhenTheyAndTheirFileAreThePlayers()
 {
     QFETCH(bool, linkOfAnother);
     QFETCH(bool, fileOfAnother);
@@ -315,7 +315,7 @@ void TestFileReplace::linksAreFollowedOnlyWhenTheyAndTheirFileAreThePlayers()
     QCOMPARE(leftovers(), (QStringList { QStringLiteral("elsewhere"), QStringLiteral("Zorvat.ini") }));
 }
 
-void TestFileReplace::temporaryFilesOfAKilledSaveGoAtTheNextOne()
+void TestFileWriter::temporaryFilesOfAKilledSaveGoAtTheNextOne()
 {
     const pid_t ended = ::fork();
     if (ended == 0)
@@ -333,5 +333,5 @@ void TestFileReplace::temporaryFilesOfAKilledSaveGoAtTheNextOne()
     QCOMPARE(leftovers(), (QStringList { saving, foreign, QStringLiteral("Zorvat.ini") }));
 }
 
-QTEST_GUILESS_MAIN(TestFileReplace)
-#include "test_file_replace.moc"
+QTEST_GUILESS_MAIN(TestFileWriter)
+#include "test_file_writer.moc"
