@@ -21,7 +21,10 @@ constexpr std::string_view Suffix = ".tmp";
 
 std::string tempPrefix(const std::filesystem::path& target)
 {
-    return "." + target.filename().string() + ".";
+    std::string prefix = ".";
+    prefix += target.filename().string();
+    prefix += '.';
+    return prefix;
 }
 
 // The process that made the temporary file of this name, or 0 when the name is none of ours.
