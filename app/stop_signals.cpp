@@ -34,8 +34,8 @@ StopSignals::StopSignals(QObject* parent)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, g_ends) != 0)
         return;
-    m_notifier = new QSocketNotifier(g_ends[1], QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &StopSignals::readPending);
+    const auto* notifier = new QSocketNotifier(g_ends[1], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, &StopSignals::readPending);
     struct sigaction action { };
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);

@@ -3,8 +3,6 @@
 
 #include <QObject>
 
-class QSocketNotifier;
-
 namespace zorvat {
 
 // Turns SIGTERM, SIGHUP and SIGINT (a logout, "kill", Ctrl+C in a terminal) into a request to end
@@ -31,7 +29,6 @@ Q_SIGNALS:
 private:
     void readPending();
 
-    QSocketNotifier* m_notifier = nullptr;
     bool m_received = false;
 };
 

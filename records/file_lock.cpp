@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "file_lock.h"
 
+#include "file_read.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -14,10 +16,10 @@ namespace zorvat {
 
 namespace {
 
-// Opens `path` for locking when it is a plain file; never follows a link or waits on a pipe.
-int openPlain(const std::filesystem::path& path, int flags)
+// Opens the lock file, made when it is not there yet; never follows a link or waits on a pipe.
+int openLockFile(const std::filesystem::path& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | flags, 0666);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_CREAT | O_NOFOLLOW, 0666);
     struct stat st { };
     if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
         ::close(fd);
@@ -33,8 +35,10 @@ int openLockTarget(const std::filesystem::path& file)
     std::error_code ec;
     if (file.has_parent_path())
         std::filesystem::create_directories(file.parent_path(), ec);
-    const int fd = openPlain(lockFile, O_CREAT | O_NOFOLLOW);
-    return fd >= 0 ? fd : openPlain(file, 0);
+    int fd = openLockFile(lockFile);
+    if (fd < 0)
+        openPlainFile(file, fd);
+    return fd;
 }
 
 } // namespace

@@ -23,9 +23,6 @@ public:
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-    /** False when there was no lock to be had: no place for it, or it was passed over. */
-    bool held() const { return m_fd >= 0; }
-
 private:
     int m_fd = -1;
 };

@@ -14,4 +14,8 @@ enum class FileRead { Read, Missing, Failed };
     telling why. */
 FileRead readWholeFile(const std::filesystem::path& file, std::string& bytes);
 
+/** Opens the file for reading in `fd` on the same terms: Read when it is open, Missing or Failed
+    as for readWholeFile, and then nothing is left open. */
+FileRead openPlainFile(const std::filesystem::path& file, int& fd);
+
 } // namespace zorvat

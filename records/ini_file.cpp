@@ -20,34 +20,43 @@ TIniFile::TIniFile(std::filesystem::path file)
 {
 }
 
-std::string TIniFile::ReadText(std::string_view section, std::string_view key, std::string_view def) const
+std::optional<IniText> readIniText(const std::filesystem::path& file)
 {
+    const std::string name = file.filename().string();
     std::string bytes;
-    if (readWholeFile(m_file, bytes) == FileRead::Read)
-        return readTextIn(bytes, section, key, def);
-    return readTextIn(std::nullopt, section, key, def);
+    switch (readWholeFile(file, bytes)) {
+    case FileRead::Read:
+        return IniText(bytes, name);
+    case FileRead::Missing:
+        return IniText(std::nullopt, name);
+    case FileRead::Failed:
+        break;
+    }
+    return std::nullopt;
 }
 
-std::string TIniFile::readTextIn(const std::optional<std::string_view>& fileBytes, std::string_view section,
-    std::string_view key, std::string_view def)
+void saveIniText(const std::filesystem::path& file, const IniText& text, const FileWriter& writer)
 {
-    return IniText(fileBytes, {}).ReadText(section, key, def);
+    // The player's settings may live elsewhere behind a link, which then stays in place.
+    if (const std::error_code failed = writer.replace(file, text.bytes(), LinkHandling::Follow))
+        throw Error(cannotWriteText(file.filename().string()));
+}
+
+std::string TIniFile::ReadText(std::string_view section, std::string_view key, std::string_view def) const
+{
+    // A file that cannot be read gives the defaults.
+    const std::optional<IniText> text = readIniText(m_file);
+    return (text ? *text : IniText(std::nullopt, {})).ReadText(section, key, def);
 }
 
 void TIniFile::WriteText(std::string_view section, std::string_view key, std::string_view value)
 {
-    const std::string name = m_file.filename().string();
-    std::string bytes;
-    const FileRead read = readWholeFile(m_file, bytes);
-    // A file that is there but cannot be read must not be replaced by one holding only this key.
-    if (read == FileRead::Failed)
-        throw Error(cannotWriteText(name));
-    IniText text(read == FileRead::Read ? std::optional<std::string_view>(bytes) : std::nullopt, name);
-    text.WriteText(section, key, value);
-    // The player's settings may live elsewhere behind a link, which then stays in place.
+    std::optional<IniText> text = readIniText(m_file);
+    if (!text)
+        throw Error(cannotWriteText(m_file.filename().string()));
+    text->WriteText(section, key, value);
     const FileCalls system;
-    if (const std::error_code failed = FileWriter(system).replace(m_file, text.bytes(), LinkHandling::Follow))
-        throw Error(cannotWriteText(name));
+    saveIniText(m_file, *text, FileWriter(system));
 }
 
 std::filesystem::path TIniFile::defaultLocation()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ini_access.h"
+#include "ini_text.h"
 
 #include <filesystem>
 #include <optional>
@@ -25,15 +26,20 @@ public:
 
     const std::filesystem::path& path() const { return m_file; }
 
-    /** ReadText on a file whose bytes are these; nullopt for a missing file. */
-    static std::string readTextIn(const std::optional<std::string_view>& fileBytes, std::string_view section,
-        std::string_view key, std::string_view def);
-
     /** "Zorvat.ini" in the user's configuration folder ($XDG_CONFIG_HOME, else ~/.config). */
     static std::filesystem::path defaultLocation();
 
 private:
     std::filesystem::path m_file;
 };
+
+class FileWriter;
+
+/** The settings file's text as it stands: an empty text when there is no file, none when the file
+    is there but cannot be read (and must then not be replaced by a text holding only our keys). */
+std::optional<IniText> readIniText(const std::filesystem::path& file);
+/** Replaces the settings file with `text`; a link of the player's own is followed and stays in
+    place. Throws Error "<name> に書き込めません", and then the file stays as it was. */
+void saveIniText(const std::filesystem::path& file, const IniText& text, const FileWriter& writer);
 
 } // namespace zorvat

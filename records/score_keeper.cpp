@@ -3,8 +3,7 @@
 
 #include "error.h"
 #include "file_lock.h"
-#include "file_read.h"
-#include "ini_text.h"
+#include "ini_file.h"
 #include "name_prompt.h"
 #include "rank_page_file.h"
 #include "ranking_question.h"
@@ -26,20 +25,6 @@ ScoreKeeper::ScoreKeeper(std::filesystem::path settingsFile, NamePrompt& namePro
 {
 }
 
-std::optional<IniText> ScoreKeeper::readSettings() const
-{
-    std::string bytes;
-    switch (readWholeFile(m_file, bytes)) {
-    case FileRead::Read:
-        return IniText(bytes, fileName());
-    case FileRead::Missing:
-        return IniText(std::nullopt, fileName());
-    case FileRead::Failed:
-        break;
-    }
-    return std::nullopt;
-}
-
 // Counts the unsaved games into the table as the file gives it and enters each that has a name.
 // False when the newest game now enters the table without a name asked: the table it was asked
 // against did not let it in, and another copy's save or a hand edit has changed the file since.
@@ -59,7 +44,7 @@ bool ScoreKeeper::countUnsavedInto(HighScores& table) const
 void ScoreKeeper::load()
 {
     // Reading never fails: a file that cannot be read gives the defaults.
-    const std::optional<IniText> text = readSettings();
+    const std::optional<IniText> text = readIniText(m_file);
     HighScores table;
     table.load(text ? *text : IniText(std::nullopt, fileName()));
     countUnsavedInto(table);
@@ -100,7 +85,7 @@ void ScoreKeeper::hiscchk(std::int32_t score)
 bool ScoreKeeper::saveHoldingTheFile()
 {
     const FileLock lock(m_file);
-    std::optional<IniText> text = readSettings();
+    std::optional<IniText> text = readIniText(m_file);
     // A file that is there but cannot be read must not be replaced by one holding only the table.
     if (!text)
         throw Error(cannotWriteText(fileName()));
@@ -116,8 +101,7 @@ bool ScoreKeeper::saveHoldingTheFile()
         m_unsaved.clear();
         throw;
     }
-    if (const std::error_code failed = m_writer.replace(m_file, text->bytes(), LinkHandling::Follow))
-        throw Error(cannotWriteText(fileName()));
+    saveIniText(m_file, *text, m_writer);
     m_unsaved.clear();
     return true;
 }

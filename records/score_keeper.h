@@ -49,7 +49,6 @@ private:
         std::optional<std::string> name;
     };
 
-    std::optional<IniText> readSettings() const;
     bool countUnsavedInto(HighScores& table) const;
     bool saveHoldingTheFile();
     std::string fileName() const { return m_file.filename().string(); }

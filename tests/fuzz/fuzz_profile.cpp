@@ -168,7 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     compared.emplace_back(section, "sc1");
     compared.emplace_back("name", key);
     for (const auto& name : compared)
-        before[name] = TIniFile::readTextIn(file, name.first, name.second, "<none>");
+        before[name] = IniText(file, {}).ReadText(name.first, name.second, "<none>");
 
     const bool unicodeFile
         = file.rfind("\xEF\xBB\xBF", 0) == 0 || file.rfind("\xFF\xFE", 0) == 0 || file.rfind("\xFE\xFF", 0) == 0;
@@ -198,7 +198,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& [name, old] : before) {
         if (sameName(name.first, section) && sameName(name.second, key))
             continue;
-        if (TIniFile::readTextIn(after, name.first, name.second, "<none>") != old) {
+        if (IniText(after, {}).ReadText(name.first, name.second, "<none>") != old) {
             std::fprintf(stderr, "another key changed: [%s] %s\n", name.first.c_str(), name.second.c_str());
             std::abort();
         }
