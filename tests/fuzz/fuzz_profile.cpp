@@ -24,6 +24,7 @@ namespace {
 
 using namespace zorvat::fuzzing;
 
+using zorvat::IniText;
 using zorvat::TIniFile;
 
 const std::vector<std::string> SectionWords { "hs_sc", "name", "pass", "HS_SC", "Name", "s", "", "[x]", "a]b", "山田" };
