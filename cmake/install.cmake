@@ -45,11 +45,13 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "games")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Not found by the library scan: the General MIDI sounds and the Japanese window font.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont | fluid-soundfont-gm, fonts-ipafont-gothic")
+# The package is the game alone: the ranking server is installed by those who host it.
+set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};Unspecified;/")
 include(CPack)
 
 # The ranking server, for those who host the ranking: the program and its systemd unit.
 if(ZORVAT_BUILD_SERVER)
-  install(TARGETS zorvat-rank RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+  install(TARGETS zorvat-rank RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT server)
   configure_file("${PROJECT_SOURCE_DIR}/server/zorvat-rank.service.in" "${PROJECT_BINARY_DIR}/zorvat-rank.service" @ONLY)
-  install(FILES "${PROJECT_BINARY_DIR}/zorvat-rank.service" DESTINATION "lib/systemd/system")
+  install(FILES "${PROJECT_BINARY_DIR}/zorvat-rank.service" DESTINATION "lib/systemd/system" COMPONENT server)
 endif()

@@ -12,9 +12,8 @@ RankServer::RankServer(EntryStore& store, const ServerOptions& options, std::FIL
     , m_service(store, m_limiter, m_log, options.base, options.trustForwarded)
     , m_http(options.limits, m_log)
 {
+    // The time limits are the connection's own (see RankHttpServer), not the library's.
     m_service.install(m_http);
-    m_http.set_read_timeout(std::chrono::duration_cast<std::chrono::seconds>(options.limits.idleTimeout).count());
-    m_http.set_keep_alive_timeout(std::chrono::duration_cast<std::chrono::seconds>(options.limits.idleTimeout).count());
 }
 
 int RankServer::bind()

@@ -38,6 +38,7 @@ ServerOptions parseOptions(const std::vector<std::string>& args)
 {
     ServerOptions options;
     bool sqliteChosen = false;
+    bool perAddressChosen = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
         if (option == "--help" || option == "-h") {
@@ -66,12 +67,17 @@ ServerOptions parseOptions(const std::vector<std::string>& args)
             options.limits.maxConnections = number(option, value, 1, 4096);
         } else if (option == "--max-per-address") {
             options.limits.maxPerAddress = number(option, value, 1, 4096);
+            perAddressChosen = true;
         } else if (option == "--timeout") {
             options.limits.requestTimeout = std::chrono::seconds(number(option, value, 1, 3600));
         } else {
             throw Error("unknown option: " + option);
         }
     }
+    // Behind a proxy every connection comes from the proxy: a bound per address would be one
+    // for the whole site.
+    if (options.trustForwarded && !perAddressChosen)
+        options.limits.maxPerAddress = options.limits.maxConnections;
     if (sqliteChosen && !options.postgres.empty())
         throw Error("--db and --postgres exclude each other");
     if (options.postgres.empty() && options.sqlitePath.empty())
@@ -95,7 +101,8 @@ std::string usageText()
            "  --base PATH            folder of the ranking's address, as in the game's RANK_URL (default /zorvat)\n"
            "  --rate-limit N         accepted posts per minute per client address (default 10, 0: no limit)\n"
            "  --max-connections N    connections served at once (default 64)\n"
-           "  --max-per-address N    connections served at once for one client address (default 8)\n"
+           "  --max-per-address N    connections served at once for one client address (default 8;\n"
+           "                         with --trust-forwarded, as many as --max-connections)\n"
            "  --timeout SECONDS      time a request may take to arrive (default 10)\n"
            "  --trust-forwarded      behind a reverse proxy: the client is the last X-Forwarded-For address\n";
 }

@@ -119,6 +119,14 @@ SqliteStatement& SqliteConnection::statement(const char* sql)
     return *it->second;
 }
 
+void SqliteConnection::abandonTransaction() noexcept
+{
+    // A COMMIT that failed may have ended the transaction or left it open; left open, it would
+    // make every later BEGIN on this connection fail.
+    if (!sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 std::int64_t SqliteConnection::lastInsertId() const
 {
     return sqlite3_last_insert_rowid(m_db);

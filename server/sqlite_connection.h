@@ -45,23 +45,25 @@ public:
     ~SqliteConnection();
 
     void execute(const char* sql);
-    /** Runs `work` between `begin` and COMMIT; rolls back and rethrows when it throws. */
+    /** Runs `work` between `begin` and COMMIT; rolls back and rethrows when it or the COMMIT throws. */
     template <class Work> void transaction(const char* begin, Work&& work)
     {
         execute(begin);
         try {
             work();
+            execute("COMMIT");
         } catch (...) {
-            execute("ROLLBACK");
+            abandonTransaction();
             throw;
         }
-        execute("COMMIT");
     }
     /** The prepared form of `sql`, made on first use. */
     SqliteStatement& statement(const char* sql);
     std::int64_t lastInsertId() const;
 
 private:
+    void abandonTransaction() noexcept;
+
     sqlite3* m_db = nullptr;
     std::map<std::string, std::unique_ptr<SqliteStatement>, std::less<>> m_statements;
 };

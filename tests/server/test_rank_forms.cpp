@@ -324,6 +324,9 @@ void TestRankForms::commandLineHasItsDefaultsAndRefusesNonsense()
     QCOMPARE(set.base, std::string("/games/zorvat"));
     QCOMPARE(set.rateLimit, std::size_t(0));
     QCOMPARE(parseOptions({ "--base", "/" }).base, std::string());
+    // Behind a proxy, which opens every connection, the bound per address is no bound of its own.
+    QCOMPARE(parseOptions({ "--trust-forwarded", "--max-connections", "100" }).limits.maxPerAddress, std::size_t(100));
+    QCOMPARE(parseOptions({ "--trust-forwarded", "--max-per-address", "3" }).limits.maxPerAddress, std::size_t(3));
 
     const std::vector<std::vector<std::string>> wrong = {
         { "--listen", "8080" },
