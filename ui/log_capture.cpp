@@ -72,4 +72,9 @@ std::string LogCapture::take()
     return text;
 }
 
+std::string withDetail(const std::string& text, const std::string& detail)
+{
+    return detail.empty() ? text : text + " (" + detail + ")";
+}
+
 } // namespace zorvat

@@ -20,4 +20,7 @@ public:
     std::string take();
 };
 
+/** `text` with the synthesizer's own words on what went wrong in brackets after it, if it said any. */
+std::string withDetail(const std::string& text, const std::string& detail);
+
 } // namespace zorvat

@@ -21,11 +21,6 @@ constexpr const char* NoDevice = "MCI ﾃﾞﾊﾞｲｽがありません";
 constexpr int NoteOn = 0x90;
 constexpr int TrialFrames = 64;
 
-std::string withDetail(const std::string& text, const std::string& detail)
-{
-    return detail.empty() ? text : text + " (" + detail + ")";
-}
-
 std::vector<char> readTune(const std::string& path)
 {
     std::error_code ec;

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <malloc.h>
 #include <mutex>
+#include <optional>
 
 namespace zorvat {
 
@@ -96,6 +97,8 @@ struct Synthesizer::Impl {
     // moments it changes what the synthesizer is made of.
     std::mutex rendering;
     std::chrono::steady_clock::time_point retryAt;
+    // Why the synthesizer could not be made ready, once it could not.
+    std::optional<std::string> failure;
     QTimer idleLook;
     int idleLooks = 0;
 
@@ -112,7 +115,7 @@ struct Synthesizer::Impl {
         if (!synth) {
             const std::string why = log.take();
             destroy();
-            throw Error(why.empty() ? "ｼﾝｾｻｲｻﾞｰを用意できません" : "ｼﾝｾｻｲｻﾞｰを用意できません (" + why + ")");
+            throw Error(withDetail("ｼﾝｾｻｲｻﾞｰを用意できません", why));
         }
     }
 
@@ -253,21 +256,30 @@ Synthesizer::~Synthesizer()
 
 void Synthesizer::prepare()
 {
-    if (!d->synth)
-        d->create();
-    // The output is tried first: without one, the soundfont is not worth its memory. It
-    // stays open for the tune that is about to play.
-    if (!d->outputTried) {
-        std::vector<std::string> reasons;
-        if (!d->openOutput(reasons)) {
-            // A game without sound keeps no synthesizer either.
-            d->destroy();
-            throw Error(listed(NoMusic, reasons));
+    // It fails alike for every tune: trying every sound driver again for the second tune would
+    // only lengthen the start-up.
+    if (d->failure)
+        throw Error(*d->failure);
+    try {
+        if (!d->synth)
+            d->create();
+        // The output is tried first: without one, the soundfont is not worth its memory. It
+        // stays open for the tune that is about to play.
+        if (!d->outputTried) {
+            std::vector<std::string> reasons;
+            if (!d->openOutput(reasons)) {
+                // A game without sound keeps no synthesizer either.
+                d->destroy();
+                throw Error(listed(NoMusic, reasons));
+            }
+            d->outputTried = true;
         }
-        d->outputTried = true;
+        if (!d->soundfontLoaded)
+            d->loadSoundfont();
+    } catch (const Error& e) {
+        d->failure = e.what();
+        throw;
     }
-    if (!d->soundfontLoaded)
-        d->loadSoundfont();
 }
 
 fluid_synth_t* Synthesizer::handle() const
