@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <string>
 #include <thread>
 
 namespace zorvat {
@@ -31,7 +32,10 @@ int openLockFile(const std::filesystem::path& path)
 int openLockTarget(const std::filesystem::path& file)
 {
     std::filesystem::path lockFile = file;
-    lockFile.replace_filename("." + file.filename().string() + ".lock");
+    std::string name = ".";
+    name += file.filename().string();
+    name += ".lock";
+    lockFile.replace_filename(name);
     std::error_code ec;
     if (file.has_parent_path())
         std::filesystem::create_directories(file.parent_path(), ec);
