@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace zorvat::rank {
@@ -21,12 +22,15 @@ class EntryStore {
 public:
     virtual ~EntryStore() = default;
 
-    /** Stores the entry; it is committed for good when this returns. Ties rank by earlier entry. */
-    virtual Registration add(const Submission& entry, std::int64_t unixTime) = 0;
+    /** Stores the entry posted from client `address`; it is committed for good when this returns.
+        Ties rank by earlier entry. */
+    virtual Registration add(const Submission& entry, const std::string& address, std::int64_t unixTime) = 0;
     /** Stores many entries in one transaction (bringing in a ranking kept elsewhere). */
     virtual void addAll(const std::vector<Submission>& entries, std::int64_t unixTime) = 0;
     /** The best `limit` entries, best first, ranked 1, 2, ... and the count of all entries. */
     virtual Ranking top(std::int64_t limit) = 0;
+    /** Returns when the store answers a trivial question; throws StoreFailure otherwise. */
+    virtual void check() = 0;
 };
 
 } // namespace zorvat::rank

@@ -129,7 +129,7 @@ std::unique_ptr<PostgresStore::Connection> PostgresStore::connect()
     });
 }
 
-Registration PostgresStore::add(const Submission& entry, std::int64_t unixTime)
+Registration PostgresStore::add(const Submission& entry, const std::string&, std::int64_t unixTime)
 {
     Lease lease(*this);
     return guarded([&] {
@@ -186,6 +186,15 @@ Ranking PostgresStore::top(std::int64_t limit)
         }
         ranking.total = tx.exec_prepared1("total")[0].as<std::int64_t>();
         return ranking;
+    });
+}
+
+void PostgresStore::check()
+{
+    Lease lease(*this);
+    guarded([&] {
+        pqxx::nontransaction tx(*lease);
+        tx.exec1("SELECT 1");
     });
 }
 

@@ -21,9 +21,10 @@ public:
     explicit PostgresStore(const std::string& conninfo, std::size_t connections = 8);
     ~PostgresStore() override;
 
-    Registration add(const Submission& entry, std::int64_t unixTime) override;
+    Registration add(const Submission& entry, const std::string& address, std::int64_t unixTime) override;
     void addAll(const std::vector<Submission>& entries, std::int64_t unixTime) override;
     Ranking top(std::int64_t limit) override;
+    void check() override;
 
 private:
     struct Connection;

@@ -164,7 +164,7 @@ void RankService::post(const httplib::Request& req, httplib::Response& res)
         Registration registration;
         try {
             const auto now = std::chrono::system_clock::now().time_since_epoch();
-            registration = m_store.add(entry, std::chrono::duration_cast<std::chrono::seconds>(now).count());
+            registration = m_store.add(entry, address, std::chrono::duration_cast<std::chrono::seconds>(now).count());
         } catch (...) {
             m_limiter.release(address);
             throw;

@@ -138,7 +138,7 @@ void SqliteStore::writeLoop()
     }
 }
 
-Registration SqliteStore::add(const Submission& entry, std::int64_t unixTime)
+Registration SqliteStore::add(const Submission& entry, const std::string&, std::int64_t unixTime)
 {
     Pending pending { entry, unixTime, 0, nullptr, false };
     {
@@ -191,6 +191,12 @@ Ranking SqliteStore::top(std::int64_t limit)
         ranking.total = reader->statement(schema::Total).integerResult();
     });
     return ranking;
+}
+
+void SqliteStore::check()
+{
+    Reader reader(*this);
+    reader->statement("SELECT 1").integerResult();
 }
 
 } // namespace zorvat::rank

@@ -25,9 +25,10 @@ public:
     explicit SqliteStore(const std::string& path, std::size_t maxBatch = 256);
     ~SqliteStore() override;
 
-    Registration add(const Submission& entry, std::int64_t unixTime) override;
+    Registration add(const Submission& entry, const std::string& address, std::int64_t unixTime) override;
     void addAll(const std::vector<Submission>& entries, std::int64_t unixTime) override;
     Ranking top(std::int64_t limit) override;
+    void check() override;
 
 private:
     struct Pending;

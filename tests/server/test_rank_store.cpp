@@ -74,13 +74,13 @@ void TestRankStore::entriesRankByScoreThenByEarlierEntry()
 {
     QFETCH(QString, kind);
     const auto store = m_stores.make(kind);
-    QCOMPARE(store->add(entry(10, "a"), 100).rank, 1);
-    QCOMPARE(store->add(entry(30, "b"), 101).rank, 1);
-    const Registration c = store->add(entry(10, "c"), 102);
+    QCOMPARE(store->add(entry(10, "a"), "192.0.2.1", 100).rank, 1);
+    QCOMPARE(store->add(entry(30, "b"), "192.0.2.1", 101).rank, 1);
+    const Registration c = store->add(entry(10, "c"), "192.0.2.1", 102);
     QCOMPARE(c.rank, 3); // behind the earlier 10
     QCOMPARE(c.total, 3);
-    QCOMPARE(store->add(entry(20, "d"), 103).rank, 2);
-    QCOMPARE(store->add(entry(0, "e"), 104).rank, 5);
+    QCOMPARE(store->add(entry(20, "d"), "192.0.2.1", 103).rank, 2);
+    QCOMPARE(store->add(entry(0, "e"), "192.0.2.1", 104).rank, 5);
 
     const Ranking all = store->top(100);
     QCOMPARE(all.total, 5);
@@ -101,7 +101,7 @@ void TestRankStore::textsAndNumbersComeBackExactly()
     const auto store = m_stores.make(kind);
     const std::string name = "山田\xF0\x9F\x98\x80'\"\\";
     const std::string comment = "'); DROP TABLE entries; -- ＃　<b>";
-    const Registration r = store->add(entry(2147483647, name, 2147483647, comment), 4102444800);
+    const Registration r = store->add(entry(2147483647, name, 2147483647, comment), "192.0.2.1", 4102444800);
     const RankedEntry e = store->top(1).entries.at(0);
     QCOMPARE(e.id, r.id);
     QCOMPARE(e.name, name);
@@ -122,7 +122,8 @@ void TestRankStore::concurrentPostsAreAllStoredOnce()
     for (int c = 0; c < Clients; ++c) {
         clients.emplace_back([&, c] {
             for (int p = 0; p < Posts; ++p)
-                registrations[c].push_back(store->add(entry(p % 37, std::to_string(c) + "-" + std::to_string(p)), 1));
+                registrations[c].push_back(
+                    store->add(entry(p % 37, std::to_string(c) + "-" + std::to_string(p)), "192.0.2.1", 1));
         });
     }
     for (std::thread& client : clients)
@@ -149,10 +150,10 @@ void TestRankStore::entriesSurviveReopening()
     QFETCH(QString, kind);
     {
         const auto store = m_stores.make(kind);
-        store->add(entry(5, "before"), 1);
+        store->add(entry(5, "before"), "192.0.2.1", 1);
     }
     const auto store = m_stores.reopen(kind);
-    QCOMPARE(store->add(entry(7, "after"), 2).rank, 1);
+    QCOMPARE(store->add(entry(7, "after"), "192.0.2.1", 2).rank, 1);
     QCOMPARE(namesOf(store->top(10)), (std::vector<std::string> { "after", "before" }));
 }
 
@@ -164,7 +165,7 @@ void TestRankStore::manyEntriesAddedAtOnceCountLikeSingleOnes()
     for (int i = 0; i < 1000; ++i)
         many.push_back(entry(i % 10, "bulk" + std::to_string(i)));
     store->addAll(many, 1);
-    const Registration r = store->add(entry(5, "single"), 2);
+    const Registration r = store->add(entry(5, "single"), "192.0.2.1", 2);
     QCOMPARE(r.total, 1001);
     QCOMPARE(r.rank, 4 * 100 + 100 + 1); // 9..6 and the earlier 5s before it
     const Ranking top = store->top(3);
