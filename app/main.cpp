@@ -11,6 +11,7 @@
 #include "name_prompt_dialog.h"
 #include "pictures.h"
 #include "ranking_question_box.h"
+#include "records_window.h"
 #include "score_keeper.h"
 #include "stop_signals.h"
 #include "tune_players.h"
@@ -48,7 +49,10 @@ int main(int argc, char* argv[])
     installFontSubstitutes();
     QApplication::setFont(gameFont(12));
 
-    MainWindow window(Pictures::instance());
+    const Pictures& pictures = Pictures::instance();
+    // The main window first, then the records window, hidden until "記録".
+    MainWindow window(pictures);
+    TForm2 recordsWindow(pictures.recordsBackground);
     TunePlayers tunes;
     NamePromptDialog namePrompt;
     RankingQuestionBox rankingQuestion;
@@ -58,7 +62,7 @@ int main(int argc, char* argv[])
     const SystemClock clock;
     Game game(window, tunes, records, clock);
     IdleHook idle([&game](bool& IdleDone) { game.AppIdle(IdleDone); }, showErrorBox);
-    ZorvatApp app(window, game, tunes, records, idle, desktop, showErrorBox);
+    ZorvatApp app(window, game, tunes, records, recordsWindow, idle, desktop, showErrorBox);
 
     QObject::connect(&application, &QCoreApplication::aboutToQuit, [&idle] { idle.uninstall(); });
     window.show();

@@ -13,12 +13,13 @@
 
 namespace zorvat {
 
-ZorvatApp::ZorvatApp(MainWindow& window, Game& game, TunePlayers& tunes, ScoreKeeper& records, IdleHook& idle,
-    DocumentOpener& opener, ErrorReporter report)
+ZorvatApp::ZorvatApp(MainWindow& window, Game& game, TunePlayers& tunes, ScoreKeeper& records, TForm2& recordsWindow,
+    IdleHook& idle, DocumentOpener& opener, ErrorReporter report)
     : m_window(window)
     , m_game(game)
     , m_tunes(tunes)
     , m_records(records)
+    , m_recordsWindow(recordsWindow)
     , m_idle(idle)
     , m_opener(opener)
     , m_report(std::move(report))
@@ -29,7 +30,6 @@ ZorvatApp::ZorvatApp(MainWindow& window, Game& game, TunePlayers& tunes, ScoreKe
     });
     wire();
     FormCreate();
-    m_recordsWindow = std::make_unique<TForm2>();
 }
 
 ZorvatApp::~ZorvatApp()
@@ -78,8 +78,8 @@ void ZorvatApp::K1Click()
 {
     // Another copy of the game may have saved since: the window shows the file as it stands.
     m_records.load();
-    m_recordsWindow->fill(m_records.table(), m_window);
-    m_recordsWindow->exec();
+    m_recordsWindow.fill(m_records.table(), m_window);
+    m_recordsWindow.exec();
 }
 
 void ZorvatApp::Help1Click()

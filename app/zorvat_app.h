@@ -5,7 +5,6 @@
 
 #include <QObject>
 
-#include <memory>
 #include <string>
 
 namespace zorvat {
@@ -23,10 +22,9 @@ class TunePlayers;
 // fixed order; "記録" and "ﾍﾙﾌﾟ" open the records window and the help.
 class ZorvatApp {
 public:
-    /** Wires the parts and runs start-up, whose last step starts the idle steps; then makes the
-        records window, hidden. */
-    ZorvatApp(MainWindow& window, Game& game, TunePlayers& tunes, ScoreKeeper& records, IdleHook& idle,
-        DocumentOpener& opener, ErrorReporter report);
+    /** Wires the parts and runs start-up, whose last step starts the idle steps. */
+    ZorvatApp(MainWindow& window, Game& game, TunePlayers& tunes, ScoreKeeper& records, TForm2& recordsWindow,
+        IdleHook& idle, DocumentOpener& opener, ErrorReporter report);
     /** Shuts down: no more idle steps, the hide timer stopped, both tunes closed. */
     ~ZorvatApp();
     ZorvatApp(const ZorvatApp&) = delete;
@@ -48,12 +46,12 @@ private:
     Game& m_game;
     TunePlayers& m_tunes;
     ScoreKeeper& m_records;
+    TForm2& m_recordsWindow;
     IdleHook& m_idle;
     DocumentOpener& m_opener;
     ErrorReporter m_report;
     // The receiver of every connection to the window, so that none outlives the wiring.
     QObject m_wiring;
-    std::unique_ptr<TForm2> m_recordsWindow;
     std::string AppDir;
 };
 

@@ -3,7 +3,7 @@
 // SQLite (posts committed together, and one commit per post for comparison) and PostgreSQL
 // (when $ZORVAT_BENCH_POSTGRES names a database), and the ranking page with a million entries.
 #include "postgres_store.h"
-#include "rank_page.h"
+#include "check_code.h"
 #include "rank_server.h"
 #include "sqlite_store.h"
 

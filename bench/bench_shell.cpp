@@ -11,6 +11,7 @@
 #include "name_prompt_dialog.h"
 #include "pictures.h"
 #include "ranking_question_box.h"
+#include "records_window.h"
 #include "score_keeper.h"
 #include "tune_players.h"
 #include "zorvat_app.h"
@@ -63,6 +64,7 @@ struct Program {
     QTemporaryDir dir;
     long long idleCalls = 0;
     MainWindow window { Pictures::instance() };
+    TForm2 recordsWindow { Pictures::instance().recordsBackground };
     TunePlayers tunes;
     NamePromptDialog namePrompt;
     RankingQuestionBox rankingQuestion;
@@ -72,7 +74,7 @@ struct Program {
     const SystemClock clock;
     Game game { window, tunes, records, clock };
     IdleHook idle;
-    ZorvatApp app { window, game, tunes, records, idle, desktop, dropError };
+    ZorvatApp app { window, game, tunes, records, recordsWindow, idle, desktop, dropError };
 };
 
 // Runs the title screen for `seconds` with the given idle period; returns the share of one core used.

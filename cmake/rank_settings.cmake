@@ -19,7 +19,7 @@ endif()
 if(NOT ZORVAT_CHECK_OFFSET MATCHES "^[0-9]$")
   message(FATAL_ERROR "ZORVAT_CHECK_OFFSET must be a one-digit number: ${ZORVAT_CHECK_OFFSET}")
 endif()
-configure_file(${CMAKE_CURRENT_LIST_DIR}/../records/rank_settings.h.in ${PROJECT_BINARY_DIR}/generated/rank_settings.h @ONLY)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/../core/rank_settings.h.in ${PROJECT_BINARY_DIR}/generated/rank_settings.h @ONLY)
 # The game's page and the ranking server both take the numbers from here.
 add_library(zorvat_rank_settings INTERFACE)
 target_include_directories(zorvat_rank_settings INTERFACE ${PROJECT_BINARY_DIR}/generated)

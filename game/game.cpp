@@ -164,6 +164,7 @@ void Game::Button2Click()
         if (Answer[i] != Board[i]) {
             AnimHold = 0;
             AnimStep = 0;
+            m_overEnd = OverEnd::Zooming;
             GameState = gsOver;
             m_view.SetButtonEnabled(Button::Button1, false);
             m_view.SetButtonEnabled(Button::Button2, false);

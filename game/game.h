@@ -81,10 +81,22 @@ private:
     void finishAfterYes();
     void loopStepping();
 
+    // How far the end of the game has gone on the game-over screen.
+    enum class OverEnd {
+        Zooming, // the zoom runs; its last frame begins the end
+        // The end has begun: later idle steps, including those of the ranking question's and name
+        // prompt's own loops, leave the screen alone.
+        Begun,
+        // The ranking page could not be written: the step that failed has had its error box, and the
+        // next step goes on with the end of the game.
+        PageFailed,
+    };
+
     GameView& m_view;
     GameMusic& m_music;
     GameRecords& m_records;
     const Clock& m_clock;
+    OverEnd m_overEnd = OverEnd::Zooming;
 };
 
 } // namespace zorvat

@@ -7,14 +7,9 @@ namespace zorvat {
 
 namespace {
 
-// Marks a game-over screen whose end of game has begun: later idle steps, including
-// those of the ranking question's and name prompt's own loops, leave it alone.
-constexpr std::int32_t OverDone = 100;
-// Marks an end of game whose ranking page could not be written: the step that failed has had
-// its error box, and the next step goes on with the end of the game.
-constexpr std::int32_t PageFailed = 101;
 constexpr std::int32_t FullStep = 32;
 constexpr std::int32_t HoldFrames = 200;
+constexpr std::int32_t TitleAfterOverStep = 100;
 
 } // namespace
 
@@ -82,10 +77,10 @@ void Game::seikai_proc()
 
 void Game::over_proc()
 {
-    if (AnimStep == OverDone)
+    if (m_overEnd == OverEnd::Begun)
         return;
-    if (AnimStep == PageFailed) {
-        AnimStep = OverDone;
+    if (m_overEnd == OverEnd::PageFailed) {
+        m_overEnd = OverEnd::Begun;
         finishAfterYes();
         return;
     }
@@ -99,7 +94,10 @@ void Game::over_proc()
         return;
     }
 
-    AnimStep = OverDone;
+    m_overEnd = OverEnd::Begun;
+    // The step the title screen takes over: its first frame after a game over is drawn from a
+    // 100-pixel square of each cell's share of the title picture, then the zoom starts over.
+    AnimStep = TitleAfterOverStep;
     const std::string message = "スコア：" + std::to_string(Score) + "点をインターネットランキング申請しますか？";
     // The two answers switch screen and tunes in opposite orders, on purpose; they part only when
     // a tune cannot be switched. After "はい" the page is already with the browser, so the game is
@@ -112,7 +110,7 @@ void Game::over_proc()
         try {
             m_records.WriteRankPage(Score);
         } catch (...) {
-            AnimStep = PageFailed;
+            m_overEnd = OverEnd::PageFailed;
             throw;
         }
         m_records.OpenRankPage();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rank_page.h"
 
-#include "rank_settings.h"
+#include "check_code.h"
 #include "text_codec.h"
 
 #include <string>
@@ -16,15 +16,6 @@ std::string decimal(std::int32_t value)
 }
 
 } // namespace
-
-std::int32_t CheckCode(std::int32_t Score)
-{
-    // The server computes the code in 32-bit signed arithmetic, so a huge score wraps
-    // around the same way here.
-    const std::uint32_t code = static_cast<std::uint32_t>(Score) * static_cast<std::uint32_t>(CheckMultiplier)
-        + static_cast<std::uint32_t>(CheckOffset);
-    return static_cast<std::int32_t>(code);
-}
 
 std::string rankPageBytes(std::int32_t Score, std::int32_t PlayCount, std::string_view url)
 {

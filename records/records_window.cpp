@@ -4,9 +4,10 @@
 #include "fonts.h"
 #include "frame_placement.h"
 #include "high_scores.h"
-#include "pictures.h"
 
+#include <QImage>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 
 namespace zorvat {
@@ -39,7 +40,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, QPoint at, int pixelHeight,
 
 } // namespace
 
-TForm2::TForm2(QWidget* parent)
+TForm2::TForm2(const QImage& background, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Form2"));
@@ -51,7 +52,7 @@ TForm2::TForm2(QWidget* parent)
     // The background is wider than the window; only its left 144 pixels show.
     auto* image1 = new QLabel(this);
     image1->setObjectName(QStringLiteral("Image1"));
-    image1->setPixmap(QPixmap::fromImage(Pictures::instance().recordsBackground));
+    image1->setPixmap(QPixmap::fromImage(background));
     image1->move(0, 0);
     image1->adjustSize();
 

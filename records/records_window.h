@@ -5,6 +5,7 @@
 
 #include <array>
 
+class QImage;
 class QLabel;
 
 namespace zorvat {
@@ -19,7 +20,8 @@ class TForm2 : public QDialog {
 public:
     static constexpr int Ranks = 5;
 
-    explicit TForm2(QWidget* parent = nullptr);
+    /** The window over `background`, of which only the left 144 pixels show. */
+    explicit TForm2(const QImage& background, QWidget* parent = nullptr);
 
     /** Fills the labels from the table; every showing stands the window against `mainWindow`'s right edge
         (`mainWindow` must outlive this window or the next filling). */

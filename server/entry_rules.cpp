@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "entry_rules.h"
 
-#include "rank_page.h"
+#include "check_code.h"
 #include "refusal.h"
 #include "text_codec.h"
 

@@ -8,7 +8,7 @@
 #include "rank_page.h"
 #include "rank_page_file.h"
 #include "rank_settings.h"
-#include "records_fakes.h"
+#include "records_copy.h"
 #include "score_keeper.h"
 #include "settings_folder.h"
 #include "text_codec.h"
@@ -37,37 +37,10 @@ using Call = FaultyCalls::Call;
 namespace {
 
 constexpr uid_t Nobody = 65534;
-const FileCalls SystemCalls;
 
 QStringList entries(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
-// One copy of the game's records on a settings file, the player's side faked.
-struct Records {
-    explicit Records(const QString& file, const FileCalls& calls = SystemCalls)
-        : keeper(file.toStdString(), prompt, question, desktop, calls)
-    {
-        keeper.load();
-    }
-    FakePrompt prompt;
-    FakeQuestion question;
-    FakeOpener desktop;
-    ScoreKeeper keeper;
-};
-
-// The end of a game as the file was written before it was saved in one replace: the table read,
-// the game entered, then eleven separate writes to the file. The reference for the bytes.
-void elevenWriteGameEnd(const QString& path, std::int32_t score, const std::string& name)
-{
-    TIniFile ini(path.toStdString());
-    HighScores table;
-    table.load(ini);
-    table.countGame();
-    if (const int rank = table.rankFor(score))
-        table.insert(rank, score, name);
-    table.save(ini);
 }
 
 // A settings file made of pieces that the reading and writing must get right: sections and keys
@@ -209,7 +182,7 @@ void TestSettingsSave::gameEndSavesTheBytesOfElevenSeparateWrites()
         putFile(saved, file);
         putFile(reference, file);
     }
-    Records records(saved);
+    RecordsCopy records(saved);
     records.prompt.answer = "新記録";
     records.keeper.hiscchk(score);
     elevenWriteGameEnd(reference, score, "新記録");
@@ -254,7 +227,7 @@ void TestSettingsSave::aNulEndsAStoredNameAndTheNextSaveMendsIt()
     const QString path = m_dir->filePath(QStringLiteral("Zorvat.ini"));
     static const char file[] = "[name]\r\nname1=ab\0cd\r\n[pass]\r\ntp=2\r\n";
     putFile(path, QByteArray(file, sizeof file - 1));
-    Records records(path);
+    RecordsCopy records(path);
     QCOMPARE(records.keeper.table().HiName[1], std::string("ab"));
     records.keeper.hiscchk(0);
     records.keeper.hiscchk(0);
@@ -292,7 +265,7 @@ void TestSettingsSave::namesThatAreNoPlainFileReadAsAbsentAndTakeNoSave()
     }
     // A pipe opened to be read would wait for a writer for ever.
     ::alarm(20);
-    Records records(path);
+    RecordsCopy records(path);
     const std::string error = errorOf([&] { records.keeper.hiscchk(9); });
     ::alarm(0);
     if (socketFd >= 0)
@@ -310,12 +283,8 @@ void TestSettingsSave::failingSystemCallGivesOneBoxAndLeavesTheOldFile_data()
 {
     QTest::addColumn<Call>("call");
     QTest::addColumn<int>("error");
-    const std::pair<const char*, int> errors[] = { { "ENOSPC", ENOSPC }, { "EIO", EIO }, { "EACCES", EACCES },
-        { "EROFS", EROFS }, { "EDQUOT", EDQUOT }, { "EFBIG", EFBIG } };
-    const std::pair<const char*, Call> calls[] = { { "open", Call::Open }, { "write", Call::Write },
-        { "fsync", Call::Fsync }, { "close", Call::Close }, { "rename", Call::Rename } };
-    for (const auto& [errorName, error] : errors) {
-        for (const auto& [callName, call] : calls)
+    for (const auto& [errorName, error] : SaveErrors) {
+        for (const auto& [callName, call] : NewFileCalls)
             QTest::addRow("%s fails with %s", callName, errorName) << call << error;
     }
 }
@@ -328,7 +297,7 @@ void TestSettingsSave::failingSystemCallGivesOneBoxAndLeavesTheOldFile()
     const QByteArray before = "[pass]\r\ntp=7\r\n";
     putFile(path, before);
     FaultyCalls calls(call, error, true);
-    Records records(path, calls);
+    RecordsCopy records(path, calls);
     const std::string text = errorOf([&] { records.keeper.hiscchk(9); });
     QCOMPARE(QString::fromStdString(text), QStringLiteral("Zorvat.ini に書き込めません"));
     QCOMPARE(fileBytes(path), before);
@@ -375,12 +344,12 @@ void TestSettingsSave::readOnlyFolderWithWritableFilesAsAnUnprivilegedUser()
     const QString outcome = asUnprivileged([&] {
         if (::chdir(QFile::encodeName(folder.path()).constData()) != 0)
             return std::string("cannot enter the folder");
-        Records shared(settings);
+        RecordsCopy shared(settings);
         std::string result = errorOf([&] {
             shared.keeper.WriteRankPage(9);
             shared.keeper.hiscchk(9);
         });
-        Records managed(locked);
+        RecordsCopy managed(locked);
         return result + " / " + errorOf([&] { managed.keeper.hiscchk(9); });
     });
     QCOMPARE(::chmod(QFile::encodeName(folder.path()).constData(), 0755), 0);

@@ -5,7 +5,7 @@
 #include "file_lock.h"
 #include "high_scores.h"
 #include "ini_file.h"
-#include "records_fakes.h"
+#include "records_copy.h"
 #include "score_keeper.h"
 #include "settings_folder.h"
 
@@ -27,8 +27,6 @@ using namespace zorvat::testing;
 
 namespace {
 
-const FileCalls SystemCalls;
-
 QStringList temporaryFiles(const QString& folder)
 {
     return QDir(folder).entryList({ QStringLiteral("*.tmp") }, QDir::Files | QDir::Hidden);
@@ -38,24 +36,6 @@ std::int32_t gameCount(const QString& path)
 {
     return TIniFile(path.toStdString()).ReadInt("pass", "tp", 0);
 }
-
-// One copy of the game's records on the file, ending games as a player would.
-struct Copy {
-    explicit Copy(const QString& file)
-        : keeper(file.toStdString(), prompt, question, desktop, SystemCalls)
-    {
-        keeper.load();
-    }
-    void endGame(std::int32_t score, std::string name)
-    {
-        prompt.answer = std::move(name);
-        keeper.hiscchk(score);
-    }
-    FakePrompt prompt;
-    FakeQuestion question;
-    FakeOpener desktop;
-    ScoreKeeper keeper;
-};
 
 // Runs `body` in a child process; its pid.
 template <typename Body> pid_t inChild(Body&& body)
@@ -147,7 +127,7 @@ void TestSettingsSharing::twoCopiesSavingAtOnceLoseNoGameAndNoEntry()
     pid_t copies[2];
     for (int copy = 0; copy < 2; ++copy) {
         copies[copy] = inChild([&path, copy] {
-            Copy records(path);
+            RecordsCopy records(path);
             // Rising scores, the two copies' taking turns: every game enters the table.
             for (int game = 1; game <= GamesEach; ++game)
                 records.endGame(2 * game + copy, std::to_string(copy) + "-" + std::to_string(game));
@@ -177,13 +157,7 @@ void TestSettingsSharing::aSaveKilledAtAnyMomentLeavesTheOldOrTheNewFileAndNoTem
     std::vector<QByteArray> states { SharedFile };
     const auto stateAfter = [&](int games) -> const QByteArray& {
         for (int game = static_cast<int>(states.size()); game <= games; ++game) {
-            TIniFile ini(reference.toStdString());
-            HighScores table;
-            table.load(ini);
-            table.countGame();
-            if (const int rank = table.rankFor(scoreOf(game)))
-                table.insert(rank, scoreOf(game), nameOf(game));
-            table.save(ini);
+            elevenWriteGameEnd(reference, scoreOf(game), nameOf(game));
             states.push_back(fileBytes(reference));
         }
         return states[static_cast<std::size_t>(games)];
@@ -199,7 +173,7 @@ void TestSettingsSharing::aSaveKilledAtAnyMomentLeavesTheOldOrTheNewFileAndNoTem
         QCOMPARE(::pipe(ready), 0);
         // The copy says when its first save is done, so that the kills fall among its saves.
         const pid_t saver = inChild([&path, &ready] {
-            Copy records(path);
+            RecordsCopy records(path);
             for (int saves = 0;; ++saves) {
                 if (saves == 1) [[maybe_unused]]
                     const ssize_t told = ::write(ready[1], "x", 1);
@@ -225,7 +199,7 @@ void TestSettingsSharing::aSaveKilledAtAnyMomentLeavesTheOldOrTheNewFileAndNoTem
         games = saved + 1;
         QElapsedTimer save;
         save.start();
-        Copy(path).endGame(scoreOf(games), nameOf(games));
+        RecordsCopy(path).endGame(scoreOf(games), nameOf(games));
         saveUs = std::max<qint64>(1, save.nsecsElapsed() / 1000);
         QCOMPARE(fileBytes(path), stateAfter(games));
         QCOMPARE(temporaryFiles(m_dir->path()), QStringList());
@@ -244,7 +218,7 @@ void TestSettingsSharing::aCopyHoldingTheFileIsWaitedFor()
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         TIniFile(path.toStdString()).WriteInt("pass", "tp", 50);
     });
-    Copy(path).endGame(0, "");
+    RecordsCopy(path).endGame(0, "");
     QCOMPARE(exitCodeOf(other), 0);
     QCOMPARE(gameCount(path), 51);
 }
@@ -254,7 +228,7 @@ void TestSettingsSharing::aCopyThatHoldsTheFileAndNoLongerRunsOnIsPassedOver()
     const QString path = settings();
     putFile(path, SharedFile);
     const pid_t stopped = holdingTheFile(path, [] { ::raise(SIGSTOP); });
-    Copy(path).endGame(0, "");
+    RecordsCopy(path).endGame(0, "");
     ::kill(stopped, SIGKILL);
     QCOMPARE(exitCodeOf(stopped), -1);
     QCOMPARE(gameCount(path), SharedCount + 1);
@@ -264,7 +238,7 @@ void TestSettingsSharing::theTableAsItIsAtTheSaveDecidesWhereTheScoreGoes()
 {
     const QString path = settings();
     putFile(path, "[hs_sc]\r\nsc5=0\r\n");
-    Copy records(path);
+    RecordsCopy records(path);
     // Another copy saves higher scores while the name box is open: 6 no longer enters.
     records.prompt.whileAsking
         = [&path] { putFile(path, "[hs_sc]\r\nsc1=9\r\nsc2=9\r\nsc3=9\r\nsc4=9\r\nsc5=9\r\n[pass]\r\ntp=3\r\n"); };

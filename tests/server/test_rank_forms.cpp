@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the game's posts: the form decoder, the entry rules with the game's own check code, the
 // escaping of what players type, the rate limiter and the command line.
+#include "check_code.h"
 #include "entry_rules.h"
 #include "error.h"
 #include "form_decoder.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The zorvat-rank program itself: stopping on a signal, and losing no acknowledged post when it
 // is killed outright in the middle of a load.
-#include "rank_page.h"
+#include "check_code.h"
 #include "sqlite_store.h"
 
 #include <QProcess>

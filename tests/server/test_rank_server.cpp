@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The ranking server over loopback, as browsers and abusers reach it.
 #include "fresh_stores.h"
-#include "rank_page.h"
+#include "check_code.h"
 #include "running_server.h"
 #include "text_codec.h"
 

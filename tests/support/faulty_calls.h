@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <functional>
+#include <utility>
 
 namespace zorvat::testing {
 
@@ -72,5 +73,14 @@ private:
         return true;
     }
 };
+
+/** The errors a save meets, by name: a full disk, a failing device, no permission, a file system gone
+    read-only, a quota, a file-size limit. */
+inline constexpr std::pair<const char*, int> SaveErrors[] = { { "ENOSPC", ENOSPC }, { "EIO", EIO },
+    { "EACCES", EACCES }, { "EROFS", EROFS }, { "EDQUOT", EDQUOT }, { "EFBIG", EFBIG } };
+/** The calls of a save through a new file renamed over the old one, by name. */
+inline constexpr std::pair<const char*, FaultyCalls::Call> NewFileCalls[] = { { "open", FaultyCalls::Call::Open },
+    { "write", FaultyCalls::Call::Write }, { "fsync", FaultyCalls::Call::Fsync }, { "close", FaultyCalls::Call::Close },
+    { "rename", FaultyCalls::Call::Rename } };
 
 } // namespace zorvat::testing

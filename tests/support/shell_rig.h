@@ -11,6 +11,7 @@
 #include "pictures.h"
 #include "ranking_question_box.h"
 #include "records_fakes.h"
+#include "records_window.h"
 #include "score_keeper.h"
 #include "tune_player.h"
 #include "tune_players.h"
@@ -88,7 +89,8 @@ struct ShellRig {
                        game.AppIdle(IdleDone);
                    },
         collectErrors };
-    ZorvatApp app { window, game, tunes, records, idle, opener, collectErrors };
+    TForm2 recordsWindow { Pictures::instance().recordsBackground };
+    ZorvatApp app { window, game, tunes, records, recordsWindow, idle, opener, collectErrors };
 };
 
 /** The top-level window of this object name, such as the records window "Form2". */

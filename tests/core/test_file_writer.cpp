@@ -55,8 +55,6 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void linkIsFollowedOrGivesWay_data();
-    void linkIsFollowedOrGivesWay();
     void replacedFileKeepsItsPermissions_data();
     void replacedFileKeepsItsPermissions();
     void withoutWritePermissionFileAndFolderAreReadOnlyToEveryone_data();
@@ -92,32 +90,6 @@ void TestFileWriter::cleanup()
 QStringList TestFileWriter::leftovers() const
 {
     return QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
-void TestFileWriter::linkIsFollowedOrGivesWay_data()
-{
-    QTest::addColumn<LinkHandling>("links");
-    QTest::addColumn<bool>("stillALink");
-    QTest::addColumn<QByteArray>("pointedTo");
-    QTest::newRow("followed: the file behind it changes") << LinkHandling::Follow << true << QByteArray("new");
-    QTest::newRow("replaced: what it pointed to is untouched") << LinkHandling::Replace << false << QByteArray("old");
-}
-
-void TestFileWriter::linkIsFollowedOrGivesWay()
-{
-    QFETCH(LinkHandling, links);
-    QFETCH(bool, stillALink);
-    QFETCH(QByteArray, pointedTo);
-    const QString elsewhere = m_dir->filePath(QStringLiteral("elsewhere"));
-    const QString name = m_dir->filePath(QStringLiteral("page.htm"));
-    putFile(elsewhere, "old");
-    QVERIFY(QFile::link(elsewhere, name));
-
-    QCOMPARE(replace(name, "new", links), 0);
-    QCOMPARE(QFileInfo(name).isSymLink(), stillALink);
-    QCOMPARE(fileBytes(name), QByteArray("new"));
-    QCOMPARE(fileBytes(elsewhere), pointedTo);
-    QCOMPARE(leftovers(), (QStringList { QStringLiteral("elsewhere"), QStringLiteral("page.htm") }));
 }
 
 void TestFileWriter::replacedFileKeepsItsPermissions_data()
@@ -242,14 +214,10 @@ void TestFileWriter::eachFailingCallGivesItsErrorAndLeavesTheOldFile_data()
     QTest::addColumn<QByteArray>("bytes");
     const QByteArray longer = "a new text longer than the old one";
     const QByteArray shorter = "new";
-    const std::pair<const char*, int> errors[] = { { "ENOSPC", ENOSPC }, { "EIO", EIO }, { "EACCES", EACCES },
-        { "EROFS", EROFS }, { "EDQUOT", EDQUOT }, { "EFBIG", EFBIG } };
-    const std::pair<const char*, Call> byRename[] = { { "open", Call::Open }, { "write", Call::Write },
-        { "fsync", Call::Fsync }, { "close", Call::Close }, { "rename", Call::Rename } };
     const std::pair<const char*, Call> inPlace[] = { { "open", Call::Open }, { "reserve", Call::Reserve },
         { "write", Call::Write }, { "truncate", Call::Truncate }, { "fsync", Call::Fsync }, { "close", Call::Close } };
-    for (const auto& [errorName, error] : errors) {
-        for (const auto& [callName, call] : byRename)
+    for (const auto& [errorName, error] : SaveErrors) {
+        for (const auto& [callName, call] : NewFileCalls)
             QTest::addRow("new file, %s fails with %s", callName, errorName) << false << call << error << longer;
         for (const auto& [callName, call] : inPlace) {
             // Space is taken only for a text that grows, and cut only from one that shrinks.
@@ -281,18 +249,26 @@ void TestFileWriter::eachFailingCallGivesItsErrorAndLeavesTheOldFile()
 
 void TestFileWriter::linksAreFollowedOnlyWhenTheyAndTheirFileAreThePlayers_data()
 {
+    QTest::addColumn<LinkHandling>("links");
     QTest::addColumn<bool>("linkOfAnother");
     QTest::addColumn<bool>("fileOfAnother");
     QTest::addColumn<bool>("dangling");
     QTest::addColumn<int>("error");
-    QTest::newRow("the player's link to the player's file") << false << false << false << 0;
-    QTest::newRow("the player's dangling link: the file is made where it points") << false << false << true << 0;
-    QTest::newRow("another user's link") << true << false << false << EACCES;
-    QTest::newRow("the player's link to another user's file") << false << true << false << EACCES;
+    const auto row
+        = [](const char* name, LinkHandling links, bool linkOfAnother, bool fileOfAnother, bool dangling, int error) {
+              QTest::newRow(name) << links << linkOfAnother << fileOfAnother << dangling << error;
+          };
+    const auto Follow = LinkHandling::Follow;
+    row("the player's link to the player's file: the file behind it changes", Follow, false, false, false, 0);
+    row("the player's dangling link: the file is made where it points", Follow, false, false, true, 0);
+    row("another user's link", Follow, true, false, false, EACCES);
+    row("the player's link to another user's file", Follow, false, true, false, EACCES);
+    row("a link that gives way: what it pointed to is untouched", LinkHandling::Replace, false, false, false, 0);
 }
 
 void TestFileWriter::linksAreFollowedOnlyWhenTheyAndTheirFileAreThePlayers()
 {
+    QFETCH(LinkHandling, links);
     QFETCH(bool, linkOfAnother);
     QFETCH(bool, fileOfAnother);
     QFETCH(bool, dangling);
@@ -309,9 +285,11 @@ void TestFileWriter::linksAreFollowedOnlyWhenTheyAndTheirFileAreThePlayers()
     if (linkOfAnother)
         QCOMPARE(::lchown(QFile::encodeName(name).constData(), Nobody, Nobody), 0);
 
-    QCOMPARE(replace(name, "new"), error);
-    QVERIFY(QFileInfo(name).isSymLink());
-    QCOMPARE(fileBytes(pointedTo), QByteArray(error ? "old" : "new"));
+    QCOMPARE(replace(name, "new", links), error);
+    const bool followed = links == LinkHandling::Follow;
+    QCOMPARE(QFileInfo(name).isSymLink(), followed);
+    QCOMPARE(fileBytes(name), QByteArray(error ? "old" : "new"));
+    QCOMPARE(fileBytes(pointedTo), QByteArray(followed && !error ? "new" : "old"));
     QCOMPARE(leftovers(), (QStringList { QStringLiteral("elsewhere"), QStringLiteral("Zorvat.ini") }));
 }
 

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bevel_panel.h"
-#include "error_box.h"
 #include "idle_hook.h"
 #include "ini_file.h"
 #include "paint_box.h"
@@ -19,12 +18,10 @@
 using namespace zorvat;
 using namespace zorvat::testing;
 
-class TestShell : public QObject {
+class TestZorvatApp : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void errorTextGetsAFullStopWhenItsLastCharacterSortsAfterOne_data();
-    void errorTextGetsAFullStopWhenItsLastCharacterSortsAfterOne();
     void startUpLeavesTheTitleScreenReady();
     void windowIsLaidOutAsDesigned();
     void idleStepsRunAsSoonAsStartUpIsDone();
@@ -41,36 +38,7 @@ private Q_SLOTS:
     void aPageThatCannotBeWrittenIsReportedAndTheGameStillCounts();
 };
 
-void TestShell::errorTextGetsAFullStopWhenItsLastCharacterSortsAfterOne_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("empty") << ""
-                           << "";
-    QTest::newRow("letter") << "abc"
-                            << "abc.";
-    QTest::newRow("full stop") << "abc."
-                               << "abc.";
-    QTest::newRow("closing bracket sorts before") << "I/O ｴﾗｰ (5)"
-                                                  << "I/O ｴﾗｰ (5)";
-    QTest::newRow("hyphen sorts before") << "a-"
-                                         << "a-";
-    QTest::newRow("slash sorts after") << "a/"
-                                       << "a/.";
-    QTest::newRow("double-byte last character") << "Zorvat.ini に書き込めません"
-                                                << "Zorvat.ini に書き込めません.";
-    QTest::newRow("half-width katakana") << "ﾃﾞｨｽｸがいっぱいです"
-                                         << "ﾃﾞｨｽｸがいっぱいです.";
-}
-
-void TestShell::errorTextGetsAFullStopWhenItsLastCharacterSortsAfterOne()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, shown);
-    QCOMPARE(errorBoxText(text.toStdString()), shown);
-}
-
-void TestShell::startUpLeavesTheTitleScreenReady()
+void TestZorvatApp::startUpLeavesTheTitleScreenReady()
 {
     ShellRig rig;
     QCOMPARE(rig.game.GameState, gsTitle);
@@ -86,7 +54,7 @@ void TestShell::startUpLeavesTheTitleScreenReady()
     QTRY_VERIFY(rig.idleCalls > 0);
 }
 
-void TestShell::windowIsLaidOutAsDesigned()
+void TestZorvatApp::windowIsLaidOutAsDesigned()
 {
     ShellRig rig;
     MainWindow& w = rig.window;
@@ -114,7 +82,7 @@ void TestShell::windowIsLaidOutAsDesigned()
     QVERIFY(rig.find<QAction>("Exit1")->shortcut().isEmpty());
 }
 
-void TestShell::idleStepsRunAsSoonAsStartUpIsDone()
+void TestZorvatApp::idleStepsRunAsSoonAsStartUpIsDone()
 {
     ShellRig rig;
     QTRY_VERIFY(rig.game.AnimStep > 3);
@@ -123,7 +91,7 @@ void TestShell::idleStepsRunAsSoonAsStartUpIsDone()
     QCOMPARE(rig.cell(25)->canvas().pixelColor(0, 0), Pictures::instance().im2.pixelColor(128, 128));
 }
 
-void TestShell::processPendingNeverRunsTheIdleStep()
+void TestZorvatApp::processPendingNeverRunsTheIdleStep()
 {
     ShellRig rig;
     QTRY_VERIFY(rig.idleCalls > 0);
@@ -135,7 +103,7 @@ void TestShell::processPendingNeverRunsTheIdleStep()
     QTRY_VERIFY(rig.idleCalls > before);
 }
 
-void TestShell::idleStepsGoOnInsideABoxOpenedByAnIdleStep()
+void TestZorvatApp::idleStepsGoOnInsideABoxOpenedByAnIdleStep()
 {
     int nestedCalls = 0;
     int running = 0;
@@ -164,7 +132,7 @@ void TestShell::idleStepsGoOnInsideABoxOpenedByAnIdleStep()
     idle.uninstall();
 }
 
-void TestShell::failingIdleStepIsReportedAndTheLoopGoesOn()
+void TestZorvatApp::failingIdleStepIsReportedAndTheLoopGoesOn()
 {
     QStringList errors;
     int calls = 0;
@@ -180,7 +148,7 @@ void TestShell::failingIdleStepIsReportedAndTheLoopGoesOn()
     idle.uninstall();
 }
 
-void TestShell::failingCommandIsReportedAndTheRestOfItSkipped()
+void TestZorvatApp::failingCommandIsReportedAndTheRestOfItSkipped()
 {
     ShellRig rig;
     rig.questionTune->failPlay = true;
@@ -195,7 +163,7 @@ void TestShell::failingCommandIsReportedAndTheRestOfItSkipped()
     QCOMPARE(rig.errors.size(), 1);
 }
 
-void TestShell::f2StartsANewGameOnAnyScreenAndNeverCloses()
+void TestZorvatApp::f2StartsANewGameOnAnyScreenAndNeverCloses()
 {
     ShellRig rig;
     rig.window.show();
@@ -219,7 +187,7 @@ void TestShell::f2StartsANewGameOnAnyScreenAndNeverCloses()
     QVERIFY(rig.window.isVisible());
 }
 
-void TestShell::recordsAndHelpActStraightFromTheMenuBar()
+void TestZorvatApp::recordsAndHelpActStraightFromTheMenuBar()
 {
     ShellRig rig;
     const QList<QAction*> bar = rig.window.menuBar()->actions();
@@ -235,7 +203,7 @@ void TestShell::recordsAndHelpActStraightFromTheMenuBar()
     QCOMPARE(help1->text(), QStringLiteral("ﾍﾙﾌﾟ(&H)"));
 }
 
-void TestShell::aWholeQuestionPlaysThroughTheRealWindow()
+void TestZorvatApp::aWholeQuestionPlaysThroughTheRealWindow()
 {
     ShellRig rig;
     rig.window.show();
@@ -278,7 +246,7 @@ void TestShell::aWholeQuestionPlaysThroughTheRealWindow()
     QVERIFY(!rig.find<QPushButton>("Button2")->isEnabled());
 }
 
-void TestShell::doubleClickTogglesACellOnce()
+void TestZorvatApp::doubleClickTogglesACellOnce()
 {
     ShellRig rig;
     rig.window.show();
@@ -296,7 +264,7 @@ void TestShell::doubleClickTogglesACellOnce()
     QCOMPARE(rig.game.Board[3], 1);
 }
 
-void TestShell::exitClosesTheWindow()
+void TestZorvatApp::exitClosesTheWindow()
 {
     ShellRig rig;
     rig.window.show();
@@ -305,7 +273,7 @@ void TestShell::exitClosesTheWindow()
     QVERIFY(!rig.window.isVisible());
 }
 
-void TestShell::rankingQuestionIsAnsweredInItsBoxWhileTheScreensRunOn()
+void TestZorvatApp::rankingQuestionIsAnsweredInItsBoxWhileTheScreensRunOn()
 {
     ShellRig rig(ShellRig::Question::RealBox);
     rig.window.show();
@@ -359,7 +327,7 @@ void TestShell::rankingQuestionIsAnsweredInItsBoxWhileTheScreensRunOn()
     QCOMPARE(rig.game.AnimStep, 100);
 }
 
-void TestShell::aPageThatCannotBeWrittenIsReportedAndTheGameStillCounts()
+void TestZorvatApp::aPageThatCannotBeWrittenIsReportedAndTheGameStillCounts()
 {
     // A folder where the page would go: the page cannot be written.
     const QString startFolder = QDir::currentPath();
@@ -381,5 +349,5 @@ void TestShell::aPageThatCannotBeWrittenIsReportedAndTheGameStillCounts()
     QCOMPARE(TIniFile(rig.dir.filePath(QStringLiteral("Zorvat.ini")).toStdString()).ReadInt("pass", "tp", 0), 1);
 }
 
-QTEST_MAIN(TestShell)
-#include "test_shell.moc"
+QTEST_MAIN(TestZorvatApp)
+#include "test_zorvat_app.moc"

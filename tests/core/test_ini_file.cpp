@@ -84,83 +84,39 @@ void TestIniFile::readsFilesAsTheDesktopWritesThem_data()
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("expected");
+    const auto row = [](const char* name, const QByteArray& file, const char* section, const char* key,
+                         const QString& expected = QStringLiteral("<default>")) {
+        QTest::newRow(name) << file << QString::fromUtf8(section) << QString::fromUtf8(key) << expected;
+    };
 
-    const QString d = QStringLiteral("<default>");
-    QTest::newRow("Shift-JIS value") << "[name]\r\nname1=" + Yamada + "\r\n"
-                                     << "name"
-                                     << "name1"
-                                     << "山田";
-    QTest::newRow("LF and lone CR end lines") << QByteArray("[s]\na=1\r[t]\rb=2") << "t"
-                                              << "b"
-                                              << "2";
-    QTest::newRow("blanks around names and values") << QByteArray(" \t[ s ] \r\n\r\n\x0b a \t= \t1 \x1a\r\n") << "s"
-                                                    << "a"
-                                                    << "1";
-    QTest::newRow("ideographic space is kept") << QByteArray("[s]\r\na=\x81\x40x\x81\x40\r\n") << "s"
-                                               << "a"
-                                               << "　x　";
-    QTest::newRow("ASCII names in any case") << QByteArray("[HS_sc]\r\nSc1=9\r\n") << "hs_SC"
-                                             << "sC1"
-                                             << "9";
-    QTest::newRow("second byte of a double-byte name is no letter") << QByteArray("[s]\r\n\x83\x41=1\r\n") << "s"
-                                                                    << "ヂ" << d;
-    QTest::newRow("full-width letters do not fold") << QByteArray("[s]\r\n\x82\x60=1\r\n") << "s"
-                                                    << "ａ" << d;
-    QTest::newRow("first of duplicate sections wins") << QByteArray("[s]\r\na=1\r\n[S]\r\na=2\r\nb=3\r\n") << "s"
-                                                      << "b" << d;
-    QTest::newRow("first of duplicate keys wins") << QByteArray("[s]\r\na=1\r\nA=2\r\n") << "s"
-                                                  << "a"
-                                                  << "1";
-    QTest::newRow("key without = gives the default") << QByteArray("[s]\r\na\r\na=5\r\n") << "s"
-                                                     << "a" << d;
-    QTest::newRow("empty value is empty, not the default") << QByteArray("[s]\r\na=\r\n") << "s"
-                                                           << "a"
-                                                           << "";
-    QTest::newRow("value runs from the first =") << QByteArray("[s]\r\na = b=c\r\n") << "s"
-                                                 << "a"
-                                                 << "b=c";
-    QTest::newRow("one pair of double quotes goes") << QByteArray("[s]\r\na=\"\" x \"\"\r\n") << "s"
-                                                    << "a"
-                                                    << "\" x \"";
-    QTest::newRow("single quotes go too") << QByteArray("[s]\r\na='y'\r\n") << "s"
-                                          << "a"
-                                          << "y";
-    QTest::newRow("unmatched quotes stay") << QByteArray("[s]\r\na=\"y'\r\n") << "s"
-                                           << "a"
-                                           << "\"y'";
-    QTest::newRow("a lone quote stays") << QByteArray("[s]\r\na=\"\r\n") << "s"
-                                        << "a"
-                                        << "\"";
-    QTest::newRow("section name runs to the last ]") << QByteArray("[a]b] x\r\nk=1\r\n") << "a]b"
-                                                     << "k"
-                                                     << "1";
-    QTest::newRow("section without ]") << QByteArray("[abc\r\nk=1\r\n") << "abc"
-                                       << "k"
-                                       << "1";
-    QTest::newRow("second byte 5D is no ]") << QByteArray("[\x83\x5d\r\nk=1\r\n") << "ゾ"
-                                            << "k"
-                                            << "1";
-    QTest::newRow("keys before any section belong to none") << QByteArray("k=1\r\n[s]\r\n") << "s"
-                                                            << "k" << d;
-    QTest::newRow("comment lines are keys without =") << QByteArray(";a=b\r\n[s]\r\n; note\r\nk=1\r\n") << "s"
-                                                      << "k"
-                                                      << "1";
-    QTest::newRow("bytes without a character read as ?") << QByteArray("[s]\r\na=x\x85\x40y\r\n") << "s"
-                                                         << "a"
-                                                         << "x?y";
-    QTest::newRow("UTF-8 byte-order mark") << QByteArray("\xef\xbb\xbf[name]\r\nname1=山田\r\n") << "name"
-                                           << "name1"
-                                           << "山田";
-    QTest::newRow("UTF-16LE byte-order mark")
-        << "\xff\xfe" + utf16(u"[name]\r\nname1=한글\r\n"_s, QStringConverter::Utf16LE) << "name"
-        << "name1"
-        << "한글";
-    QTest::newRow("UTF-16BE byte-order mark")
-        << "\xfe\xff" + utf16(u"[name]\r\nname1=山田\r\n"_s, QStringConverter::Utf16BE) << "name"
-        << "name1"
-        << "山田";
-    QTest::newRow("missing section") << QByteArray("[t]\r\na=1\r\n") << "s"
-                                     << "a" << d;
+    row("Shift-JIS value", "[name]\r\nname1=" + Yamada + "\r\n", "name", "name1", u"山田"_s);
+    row("LF and lone CR end lines", "[s]\na=1\r[t]\rb=2", "t", "b", "2");
+    row("blanks around names and values", " \t[ s ] \r\n\r\n\x0b a \t= \t1 \x1a\r\n", "s", "a", "1");
+    row("ideographic space is kept", "[s]\r\na=\x81\x40x\x81\x40\r\n", "s", "a", u"　x　"_s);
+    row("ASCII names in any case", "[HS_sc]\r\nSc1=9\r\n", "hs_SC", "sC1", "9");
+    row("second byte of a double-byte name is no letter", "[s]\r\n\x83\x41=1\r\n", "s", "ヂ");
+    row("full-width letters do not fold", "[s]\r\n\x82\x60=1\r\n", "s", "ａ");
+    row("first of duplicate sections wins", "[s]\r\na=1\r\n[S]\r\na=2\r\nb=3\r\n", "s", "b");
+    row("first of duplicate keys wins", "[s]\r\na=1\r\nA=2\r\n", "s", "a", "1");
+    row("key without = gives the default", "[s]\r\na\r\na=5\r\n", "s", "a");
+    row("empty value is empty, not the default", "[s]\r\na=\r\n", "s", "a", "");
+    row("value runs from the first =", "[s]\r\na = b=c\r\n", "s", "a", "b=c");
+    row("one pair of double quotes goes", "[s]\r\na=\"\" x \"\"\r\n", "s", "a", "\" x \"");
+    row("single quotes go too", "[s]\r\na='y'\r\n", "s", "a", "y");
+    row("unmatched quotes stay", "[s]\r\na=\"y'\r\n", "s", "a", "\"y'");
+    row("a lone quote stays", "[s]\r\na=\"\r\n", "s", "a", "\"");
+    row("section name runs to the last ]", "[a]b] x\r\nk=1\r\n", "a]b", "k", "1");
+    row("section without ]", "[abc\r\nk=1\r\n", "abc", "k", "1");
+    row("second byte 5D is no ]", "[\x83\x5d\r\nk=1\r\n", "ゾ", "k", "1");
+    row("keys before any section belong to none", "k=1\r\n[s]\r\n", "s", "k");
+    row("comment lines are keys without =", ";a=b\r\n[s]\r\n; note\r\nk=1\r\n", "s", "k", "1");
+    row("bytes without a character read as ?", "[s]\r\na=x\x85\x40y\r\n", "s", "a", "x?y");
+    row("UTF-8 byte-order mark", "\xef\xbb\xbf[name]\r\nname1=山田\r\n", "name", "name1", u"山田"_s);
+    row("UTF-16LE byte-order mark", "\xff\xfe" + utf16(u"[name]\r\nname1=한글\r\n"_s, QStringConverter::Utf16LE),
+        "name", "name1", u"한글"_s);
+    row("UTF-16BE byte-order mark", "\xfe\xff" + utf16(u"[name]\r\nname1=山田\r\n"_s, QStringConverter::Utf16BE),
+        "name", "name1", u"山田"_s);
+    row("missing section", "[t]\r\na=1\r\n", "s", "a");
 }
 
 void TestIniFile::readsFilesAsTheDesktopWritesThem()
@@ -218,40 +174,25 @@ void TestIniFile::writeChangesOnlyItsOwnLine_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
     QTest::addColumn<QByteArray>("after");
+    const auto row = [](const char* name, const QByteArray& before, const char* section, const char* key,
+                         const char* value, const QByteArray& after) {
+        QTest::newRow(name) << before << QString::fromUtf8(section) << QString::fromUtf8(key)
+                            << QString::fromUtf8(value) << after;
+    };
 
-    QTest::newRow("value replaced where it stands, key keeps its spelling")
-        << QByteArray(";top\r\n[HS_SC]\r\n  SC1 = 3 \r\nsc2=4\r\n") << "hs_sc"
-        << "sc1"
-        << "12" << QByteArray(";top\r\n[HS_SC]\r\nSC1=12\r\nsc2=4\r\n");
-    QTest::newRow("new key after the section's last entry, before its blank lines")
-        << QByteArray("[s]\r\na=1\r\n\r\n[t]\r\nx=1\r\n") << "s"
-        << "b"
-        << "2" << QByteArray("[s]\r\na=1\r\nb=2\r\n\r\n[t]\r\nx=1\r\n");
-    QTest::newRow("new key in an empty section") << QByteArray("[s]\r\n[t]\r\n") << "s"
-                                                 << "a"
-                                                 << "1" << QByteArray("[s]\r\na=1\r\n[t]\r\n");
-    QTest::newRow("new key after a last line without a break") << QByteArray("[s]\r\na=1") << "s"
-                                                               << "b"
-                                                               << "2" << QByteArray("[s]\r\na=1\r\nb=2\r\n");
-    QTest::newRow("new section at the end") << QByteArray("[t]\r\nx=1") << "s"
-                                            << "a"
-                                            << "1" << QByteArray("[t]\r\nx=1\r\n[s]\r\na=1\r\n");
-    QTest::newRow("key without = gets its value") << QByteArray("[s]\r\na\r\n") << "s"
-                                                  << "a"
-                                                  << "1" << QByteArray("[s]\r\na=1\r\n");
-    QTest::newRow("only the first of duplicate sections changes")
-        << QByteArray("[s]\r\na=1\r\n[s]\r\nb=2\r\n") << "s"
-        << "b"
-        << "3" << QByteArray("[s]\r\na=1\r\nb=3\r\n[s]\r\nb=2\r\n");
-    QTest::newRow("LF lines of others stay LF") << QByteArray("[s]\n;c\na=1\nz\n") << "s"
-                                                << "a"
-                                                << "2" << QByteArray("[s]\n;c\na=2\nz\n");
-    QTest::newRow("Shift-JIS lines and other programs' keys stay")
-        << "[name]\r\nname1=" + Yamada + "\r\nother=" + Taro + "\r\n"
-        << "name"
-        << "name1"
-        << "太郎"
-        << "[name]\r\nname1=" + Taro + "\r\nother=" + Taro + "\r\n";
+    row("value replaced where it stands, key keeps its spelling", ";top\r\n[HS_SC]\r\n  SC1 = 3 \r\nsc2=4\r\n", "hs_sc",
+        "sc1", "12", ";top\r\n[HS_SC]\r\nSC1=12\r\nsc2=4\r\n");
+    row("new key after the section's last entry, before its blank lines", "[s]\r\na=1\r\n\r\n[t]\r\nx=1\r\n", "s", "b",
+        "2", "[s]\r\na=1\r\nb=2\r\n\r\n[t]\r\nx=1\r\n");
+    row("new key in an empty section", "[s]\r\n[t]\r\n", "s", "a", "1", "[s]\r\na=1\r\n[t]\r\n");
+    row("new key after a last line without a break", "[s]\r\na=1", "s", "b", "2", "[s]\r\na=1\r\nb=2\r\n");
+    row("new section at the end", "[t]\r\nx=1", "s", "a", "1", "[t]\r\nx=1\r\n[s]\r\na=1\r\n");
+    row("key without = gets its value", "[s]\r\na\r\n", "s", "a", "1", "[s]\r\na=1\r\n");
+    row("only the first of duplicate sections changes", "[s]\r\na=1\r\n[s]\r\nb=2\r\n", "s", "b", "3",
+        "[s]\r\na=1\r\nb=3\r\n[s]\r\nb=2\r\n");
+    row("LF lines of others stay LF", "[s]\n;c\na=1\nz\n", "s", "a", "2", "[s]\n;c\na=2\nz\n");
+    row("Shift-JIS lines and other programs' keys stay", "[name]\r\nname1=" + Yamada + "\r\nother=" + Taro + "\r\n",
+        "name", "name1", "太郎", "[name]\r\nname1=" + Taro + "\r\nother=" + Taro + "\r\n");
 }
 
 void TestIniFile::writeChangesOnlyItsOwnLine()
@@ -325,27 +266,17 @@ void TestIniFile::writeRefusesWhatTheFileCannotHoldAndLeavesItAlone_data()
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
-    QTest::newRow("line break in a value") << "name"
-                                           << "name1"
-                                           << "a\r\nsc1=99";
-    QTest::newRow("character without a code page 932 form") << "name"
-                                                            << "name1"
-                                                            << "한";
-    QTest::newRow("character code page 932 would give back changed") << "name"
-                                                                     << "name1"
-                                                                     << "¥";
-    QTest::newRow("= in a key") << "name"
-                                << "a=b"
-                                << "1";
-    QTest::newRow("key that would read as a section") << "name"
-                                                      << "[x"
-                                                      << "1";
-    QTest::newRow("blank at the end of a key") << "name"
-                                               << "k "
-                                               << "1";
-    QTest::newRow("line break in a section") << "a\nb"
-                                             << "k"
-                                             << "1";
+    const auto row = [](const char* name, const char* section, const char* key, const char* value) {
+        QTest::newRow(name) << QString::fromUtf8(section) << QString::fromUtf8(key) << QString::fromUtf8(value);
+    };
+
+    row("line break in a value", "name", "name1", "a\r\nsc1=99");
+    row("character without a code page 932 form", "name", "name1", "한");
+    row("character code page 932 would give back changed", "name", "name1", "¥");
+    row("= in a key", "name", "a=b", "1");
+    row("key that would read as a section", "name", "[x", "1");
+    row("blank at the end of a key", "name", "k ", "1");
+    row("line break in a section", "a\nb", "k", "1");
 }
 
 void TestIniFile::writeRefusesWhatTheFileCannotHoldAndLeavesItAlone()

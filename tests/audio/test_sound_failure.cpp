@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "midi_player.h"
 #include "synthesizer.h"
 #include "tune_players.h"
 
@@ -68,11 +69,15 @@ void TestSoundFailure::withoutASoundDeviceOneBoxSaysSoFirstAndNothingIsLeftRunni
 {
     const int before = threads();
     QStringList boxes;
-    TunePlayers tunes;
+    // The real players on one synthesizer, as the game makes them; the title player is kept at hand
+    // to learn whether this machine's sound answered after all.
+    const auto synthesizer = std::make_shared<Synthesizer>();
+    auto* title = new MidiPlayer(synthesizer);
+    TunePlayers tunes(std::unique_ptr<TunePlayer>(title), std::make_unique<MidiPlayer>(synthesizer));
     const QByteArray said
         = standardErrorOf([&] { tunes.openAll(AppDir, [&boxes](const QString& text) { boxes << text; }); },
             dir.filePath(QStringLiteral("stderr.txt")));
-    if (tunes.mp().Opened())
+    if (title->Opened())
         QSKIP("a sound device of this machine answered");
 
     QCOMPARE(boxes.size(), 1);

@@ -34,9 +34,6 @@ public:
     void Stop(Tune tune) override;
     bool IsStopped(Tune tune) override;
 
-    TunePlayer& mp() { return *m_mp; }
-    TunePlayer& mp2() { return *m_mp2; }
-
 private:
     TunePlayer& player(Tune tune) { return tune == Tune::Title ? *m_mp : *m_mp2; }
 
