@@ -14,6 +14,7 @@
 #include "records_window.h"
 #include "score_keeper.h"
 #include "stop_signals.h"
+#include "translation.h"
 #include "tune_players.h"
 #include "zorvat_app.h"
 
@@ -48,6 +49,8 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(Pictures::appIcon());
     installFontSubstitutes();
     QApplication::setFont(gameFont(12));
+    // Before the first window: every text is taken in the player's language as it is made.
+    const Translation translation(chooseLanguage());
 
     const Pictures& pictures = Pictures::instance();
     // The main window first, then the records window, hidden until "記録".

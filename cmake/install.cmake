@@ -12,6 +12,7 @@ install(FILES
   "${PROJECT_SOURCE_DIR}/assets/title.mid"
   "${PROJECT_SOURCE_DIR}/assets/open.mid"
   "${PROJECT_SOURCE_DIR}/assets/readme.htm"
+  "${PROJECT_SOURCE_DIR}/assets/readme_en.htm"
   DESTINATION "${ZORVAT_PRIVATE_DIR}")
 install(CODE "
   file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
@@ -36,7 +37,7 @@ set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "zorvat")
 set(CPACK_PACKAGE_VENDOR "Zorvat developers")
 set(CPACK_PACKAGE_CONTACT "Zorvat developers <maintainers@zorvat.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Tile-memory puzzle game with a Japanese interface")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Tile-memory puzzle game with a Japanese and English interface")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "zorvat")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -38,8 +38,8 @@ NameInputBox::NameInputBox(QWidget* parent)
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
             | Qt::MSWindowsFixedSizeDialogHint)
 {
-    setWindowTitle(QStringLiteral("ベストタイム更新"));
-    m_prompt = new QLabel(QStringLiteral("ベストタイムを更新しました。名前を入力して下さい"), this);
+    setWindowTitle(tr("ベストタイム更新"));
+    m_prompt = new QLabel(tr("ベストタイムを更新しました。名前を入力して下さい"), this);
     m_prompt->setObjectName(QStringLiteral("prompt"));
     m_field = new QLineEdit(this);
     m_field->setObjectName(QStringLiteral("field"));
@@ -48,7 +48,7 @@ NameInputBox::NameInputBox(QWidget* parent)
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_ok->setObjectName(QStringLiteral("okButton"));
     m_ok->setDefault(true);
-    m_cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    m_cancel = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
     m_cancel->setObjectName(QStringLiteral("cancelButton"));
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ranking_question_box.h"
 
+#include "game_text.h"
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QMessageBox>
@@ -36,9 +38,12 @@ bool RankingQuestionBox::ask(const std::string& message)
 {
     YesFirstStyle buttonOrder; // outlives the box
     // No parent: the box centres on the screen and blocks every window of the game.
-    QMessageBox box(QMessageBox::Question, QStringLiteral("確認"), QString::fromStdString(message));
-    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    QMessageBox box(
+        QMessageBox::Question, QCoreApplication::translate("RankingQuestionBox", "確認"), translatedGameText(message));
+    QPushButton* yes
+        = box.addButton(QCoreApplication::translate("RankingQuestionBox", "はい(&Y)"), QMessageBox::YesRole);
+    QPushButton* no
+        = box.addButton(QCoreApplication::translate("RankingQuestionBox", "いいえ(&N)"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(no);
     if (auto* buttons = box.findChild<QDialogButtonBox*>())

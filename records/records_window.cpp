@@ -44,7 +44,7 @@ TForm2::TForm2(const QImage& background, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("記録"));
+    setWindowTitle(tr("記録"));
     setFont(gameFont(12));
     setFixedSize(144, 200);
     setSizeGripEnabled(false);
@@ -64,7 +64,7 @@ TForm2::TForm2(const QImage& background, QWidget* parent)
         lb_sc[i] = makeLabel(this, scoreNames[i], QPoint(ScoreLeft, RowTops[i]), 16, white, QStringLiteral("0000"));
         lb_nm[i] = makeLabel(this, nameNames[i], QPoint(NameLeft, RowTops[i]), 13, aqua, QString());
     }
-    makeLabel(this, "Label6", QPoint(0, 186), 11, QColor(255, 255, 0), QStringLiteral("ゲーム回数:"));
+    makeLabel(this, "Label6", QPoint(0, 186), 11, QColor(255, 255, 0), tr("ゲーム回数:"));
     lb_tp = makeLabel(this, "lb_tp", QPoint(64, 182), 16, white, QStringLiteral("0"));
 
     auto* button1 = new QPushButton(QStringLiteral("OK"), this);

@@ -41,11 +41,16 @@ int OpenRankPage(DocumentOpener& opener)
 int OpenReadme(DocumentOpener& opener)
 {
     // Started from its own folder the game finds its help there; an installed game started
-    // from anywhere else opens the copy that lies beside its executable.
-    const QString readme = QString::fromLatin1(ReadmeName);
-    if (QFileInfo(QDir::current().absoluteFilePath(readme)).isFile())
-        return ShellOpen(opener, readme, QString(), QString(), ShowNormal);
-    return ShellOpen(opener, readme, QString(), QCoreApplication::applicationDirPath(), ShowNormal);
+    // from anywhere else opens the copy that lies beside its executable. A help page in the
+    // player's language that is in neither place gives way to the Japanese one.
+    const QString folders[] = { QDir::currentPath(), QCoreApplication::applicationDirPath() };
+    for (const QString& readme : { QCoreApplication::translate("Help", ReadmeName), QString::fromLatin1(ReadmeName) }) {
+        for (const QString& folder : folders) {
+            if (QFileInfo(QDir(folder).absoluteFilePath(readme)).isFile())
+                return ShellOpen(opener, readme, QString(), folder, ShowNormal);
+        }
+    }
+    return ShellFileNotFound;
 }
 
 } // namespace zorvat::InternetRank

@@ -19,6 +19,7 @@ base=(
 )
 play=(
   qt6-base-dev libgl-dev
+  qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools
   libfluidsynth-dev timgm6mb-soundfont
   fonts-ipafont-gothic
 )

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "error_box.h"
 
+#include "game_text.h"
 #include "text_codec.h"
 
 #include <QMessageBox>
@@ -9,7 +10,8 @@ namespace zorvat {
 
 QString errorBoxText(const std::string& utf8)
 {
-    std::string text = utf8;
+    // Translated first: the full stop goes by the last character the player reads.
+    std::string text = translatedGameText(utf8).toStdString();
     if (!text.empty()) {
         // Judged on the code page 932 bytes: for a double-byte last character its first
         // byte counts, which always sorts after ".".

@@ -14,7 +14,8 @@ namespace zorvat {
 // Shows one error to the player; the shell's real one is a message box captioned "Zorvat".
 using ErrorReporter = std::function<void(const QString& text)>;
 
-/** The error's text as the box shows it: a "." is added when the last character sorts after "." in code page 932. */
+/** The error's text as the box shows it: in the interface's language, and with a "." added when its last
+    character sorts after "." in code page 932. */
 QString errorBoxText(const std::string& utf8);
 /** The standard error box: caption "Zorvat", error icon, one OK button; modal. */
 void showErrorBox(const QString& text);

@@ -5,6 +5,7 @@
 #include "bevel_panel.h"
 #include "fonts.h"
 #include "frame_placement.h"
+#include "game_text.h"
 #include "paint_box.h"
 #include "pictures.h"
 
@@ -125,16 +126,16 @@ void MainWindow::buildClientArea(const Pictures& pictures)
     m_pnSc = makeCaptionPanel(
         QStringLiteral("pn_sc"), QStringLiteral("0000"), QColor(255, 255, 0), QRect(328, 184, 81, 33), client);
     m_pnMon = makeCaptionPanel(
-        QStringLiteral("pn_mon"), QStringLiteral("1問目"), Qt::white, QRect(235, 184, 86, 33), client);
+        QStringLiteral("pn_mon"), translatedGameText("1問目"), Qt::white, QRect(235, 184, 86, 33), client);
 
     setTabOrder(m_button1, m_button2);
 }
 
 void MainWindow::buildMenu()
 {
-    QMenu* g1 = menuBar()->addMenu(QStringLiteral("ｹﾞｰﾑ(&G)"));
+    QMenu* g1 = menuBar()->addMenu(tr("ｹﾞｰﾑ(&G)"));
     g1->setObjectName(QStringLiteral("G1"));
-    QAction* n1 = g1->addAction(QStringLiteral("開始"));
+    QAction* n1 = g1->addAction(tr("開始"));
     n1->setObjectName(QStringLiteral("N1"));
     n1->setShortcut(QKeySequence(Qt::Key_F2));
     connect(n1, &QAction::triggered, this, [this] {
@@ -144,15 +145,15 @@ void MainWindow::buildMenu()
         Q_EMIT N1Clicked();
     });
     // "終了" carries no key of its own: F2 belongs to "開始" and must never close the window.
-    QAction* exit1 = g1->addAction(QStringLiteral("終了"));
+    QAction* exit1 = g1->addAction(tr("終了"));
     exit1->setObjectName(QStringLiteral("Exit1"));
     connect(exit1, &QAction::triggered, this, &QWidget::close);
 
     // Both act straight from the menu bar; neither opens a submenu.
-    QAction* k1 = menuBar()->addAction(QStringLiteral("記録(&K)"));
+    QAction* k1 = menuBar()->addAction(tr("記録(&K)"));
     k1->setObjectName(QStringLiteral("K1"));
     connect(k1, &QAction::triggered, this, &MainWindow::K1Clicked);
-    QAction* help1 = menuBar()->addAction(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    QAction* help1 = menuBar()->addAction(tr("ﾍﾙﾌﾟ(&H)"));
     help1->setObjectName(QStringLiteral("Help1"));
     connect(help1, &QAction::triggered, this, &MainWindow::Help1Clicked);
 }
@@ -287,7 +288,7 @@ void MainWindow::setProcessPending(std::function<void()> processPending)
 void MainWindow::SetPanelText(Panel panel, const std::string& text)
 {
     BevelPanel* target = panel == Panel::pn_mon ? m_pnMon : m_pnSc;
-    target->setCaption(QString::fromStdString(text));
+    target->setCaption(translatedGameText(text));
 }
 
 void MainWindow::SetButtonEnabled(Button button, bool on)

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QScreen>
 
@@ -18,6 +19,11 @@ constexpr int ToolTimeoutMs = 20000;
 std::optional<QString> Desktop::xdotool(const QStringList& arguments)
 {
     QProcess tool;
+    // The text to type is handed over in UTF-8, and the tool reads it in its locale's encoding:
+    // a UTF-8 locale that every system has, whatever language the test runs in.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    tool.setProcessEnvironment(environment);
     tool.start(QStringLiteral("xdotool"), arguments);
     if (!tool.waitForFinished(ToolTimeoutMs) || tool.exitStatus() != QProcess::NormalExit) {
         tool.kill();

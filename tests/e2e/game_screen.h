@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "language_choice.h"
+
 #include <QSize>
 #include <QString>
 #include <QtTest>
@@ -15,12 +17,23 @@ constexpr int ScreenMs = 15000;
 constexpr QSize ScreenSize(800, 600);
 constexpr int ClientHeight = 277;
 
+// The language the game is started in: the test's own environment is the game's.
+inline const bool InEnglish = chooseLanguage() == Language::English;
+
 // The game's windows, by their titles.
 inline const QString MainTitle = QStringLiteral("^Zorvat Ver1\\.00$");
 inline const QString ErrorBoxTitle = QStringLiteral("^Zorvat$");
-inline const QString QuestionTitle = QStringLiteral("^確認$");
-inline const QString NamePromptTitle = QStringLiteral("^ベストタイム更新$");
-inline const QString RecordsTitle = QStringLiteral("^記録$");
+inline const QString QuestionTitle = InEnglish ? QStringLiteral("^Confirm$") : QStringLiteral("^確認$");
+inline const QString NamePromptTitle
+    = InEnglish ? QStringLiteral("^New High Score$") : QStringLiteral("^ベストタイム更新$");
+inline const QString RecordsTitle = InEnglish ? QStringLiteral("^Records$") : QStringLiteral("^記録$");
+
+/** The question panel's caption for question `n`, and the score panel's at the start of a game. */
+inline QString questionCaption(int n)
+{
+    return (InEnglish ? QStringLiteral("Q. %1") : QStringLiteral("%1問目")).arg(n);
+}
+inline const QString NoPointsCaption = InEnglish ? QStringLiteral("0 pts") : QStringLiteral("0点");
 
 } // namespace zorvat::e2e
 

@@ -3,6 +3,7 @@
 
 #include "fonts.h"
 #include "game_screen.h"
+#include "translation.h"
 #include "window_manager.h"
 #include "x_server.h"
 
@@ -47,6 +48,8 @@ int onPrivateDisplay(
     QApplication application(argc, argv);
     installFontSubstitutes();
     QApplication::setFont(gameFont(12));
+    // The reference drawings speak the game's language, as they share its fonts.
+    const Translation translation(chooseLanguage());
     return test();
 }
 

@@ -116,7 +116,7 @@ void ScreenTest::awaitTheTitleScreen()
     QCOMPARE(m_main.width(), 415);
     QCOMPARE(m_main.height(), ClientHeight + m_look.menuBarHeight());
 
-    AWAIT(showsPanel(Panel::pn_mon, QStringLiteral("1問目")), "the question panel reading 1問目");
+    AWAIT(showsPanel(Panel::pn_mon, questionCaption(1)), "the question panel reading " + questionCaption(1));
     QVERIFY2(showsPanel(Panel::pn_sc, QStringLiteral("0000")), "the score panel should read 0000");
     QCOMPARE(selectedKind(), 0);
     AWAIT(gridShowsPicture(Pictures::instance().im2), "the whole title picture in the grid");
@@ -125,8 +125,8 @@ void ScreenTest::awaitTheTitleScreen()
 void ScreenTest::awaitDealAndHide(int question, Grid& dealt)
 {
     const Deal deal = dealOf(question);
-    AWAIT(showsPanel(Panel::pn_mon, QStringLiteral("%1問目").arg(question)),
-        QStringLiteral("the question panel reading %1問目").arg(question));
+    AWAIT(showsPanel(Panel::pn_mon, questionCaption(question)),
+        "the question panel reading " + questionCaption(question));
     AWAIT(readDeal(deal, dealt),
         QStringLiteral("question %1 showing %2 tiles of kinds up to %3; the grid read %4")
             .arg(question)

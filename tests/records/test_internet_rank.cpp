@@ -6,6 +6,7 @@
 #include "shell_open.h"
 #include "shell_rig.h"
 #include "text_codec.h"
+#include "translation.h"
 #include "write_error_text.h"
 
 #include <QAction>
@@ -94,6 +95,7 @@ private Q_SLOTS:
     void writeErrorTextFollowsTheSystemError();
     void shellOpenHandsOnlyExistingDocumentsToTheDesktop();
     void helpMenuOpensReadmeFromTheCurrentFolder();
+    void helpInEnglishOpensTheEnglishPageWhereThereIsOne();
     void helpWithoutReadmeDoesNothingVisible();
 
 private:
@@ -304,6 +306,18 @@ void TestInternetRank::helpMenuOpensReadmeFromTheCurrentFolder()
     rig.find<QAction>("Help1")->trigger();
     QCOMPARE(rig.opener.opened, QStringList { QDir::current().absoluteFilePath(QStringLiteral("readme.htm")) });
     QVERIFY(rig.errors.isEmpty());
+}
+
+void TestInternetRank::helpInEnglishOpensTheEnglishPageWhereThereIsOne()
+{
+    const Translation english(Language::English);
+    QFile(QStringLiteral("readme.htm")).open(QIODevice::WriteOnly);
+    InternetRank::OpenReadme(m_desktop);
+    QFile(QStringLiteral("readme_en.htm")).open(QIODevice::WriteOnly);
+    InternetRank::OpenReadme(m_desktop);
+    QCOMPARE(m_desktop.opened,
+        QStringList(
+            { QDir::current().absoluteFilePath("readme.htm"), QDir::current().absoluteFilePath("readme_en.htm") }));
 }
 
 void TestInternetRank::helpWithoutReadmeDoesNothingVisible()
