@@ -110,10 +110,11 @@ void fill(EntryStore& store, int count)
     std::mt19937 random(15);
     // Scores as players make them: most low, few high.
     std::geometric_distribution<int> score(0.08);
-    std::vector<Submission> entries;
+    std::vector<RankedEntry> entries;
     for (int i = 0; i < count; ++i)
-        entries.push_back({ std::min(score(random), 200), i % 500, "プレイヤー" + std::to_string(i), "よろしく" });
-    store.addAll(entries, 1'700'000'000);
+        entries.push_back({ i, 0, std::min(score(random), 200), i % 500, "プレイヤー" + std::to_string(i), "よろしく",
+            1'700'000'000, {} });
+    static_cast<SqlStore&>(store).import(entries);
 }
 
 void row(const char* what, const Load& load)
