@@ -9,27 +9,34 @@ namespace zorvat::rank {
 
 namespace {
 
-constexpr int Levels = 4;
-constexpr int BucketBits = 8;
-// Rows per statement: a batch of posts is one statement, an import a few thousand.
+constexpr int Levels = 8;
+constexpr int BucketBits = 4;
+constexpr std::int64_t LastInBucket = (1 << BucketBits) - 1;
+// Rows per statement: a batch of posts is one statement.
 constexpr std::size_t RowsPerStatement = 256;
 
 std::string upsert(std::size_t rows)
 {
     std::string sql = "INSERT INTO counts (level, bucket, n) VALUES ";
     for (std::size_t i = 0; i < rows; ++i) {
-        const std::string p = std::to_string(3 * i + 1);
-        sql += (i ? ", ($" : "($") + p + ", $" + std::to_string(3 * i + 2) + ", $" + std::to_string(3 * i + 3) + ")";
+        sql += (i ? ", ($" : "($") + std::to_string(3 * i + 1) + ", $" + std::to_string(3 * i + 2) + ", $"
+            + std::to_string(3 * i + 3) + ")";
     }
     return sql + " ON CONFLICT (level, bucket) DO UPDATE SET n = counts.n + excluded.n RETURNING level, bucket, n";
 }
 
-const char* const Better
-    = "SELECT "
-      "(SELECT COALESCE(SUM(n), 0) FROM counts WHERE level = 0 AND bucket > $1 AND bucket <= $2) "
-      "+ (SELECT COALESCE(SUM(n), 0) FROM counts WHERE level = 1 AND bucket > $3 AND bucket <= $4) "
-      "+ (SELECT COALESCE(SUM(n), 0) FROM counts WHERE level = 2 AND bucket > $5 AND bucket <= $6) "
-      "+ (SELECT COALESCE(SUM(n), 0) FROM counts WHERE level = 3 AND bucket > $7)";
+// At each level, the buckets above a score's own that share its bucket one level up; at the top,
+// every bucket above its own.
+std::string betterSql()
+{
+    std::string sql = "SELECT 0";
+    for (int level = 0; level < Levels; ++level) {
+        const std::string own = std::to_string(2 * level + 1);
+        sql += " + (SELECT COALESCE(SUM(n), 0) FROM counts WHERE level = " + std::to_string(level) + " AND bucket > $"
+            + own + (level + 1 < Levels ? " AND bucket <= $" + std::to_string(2 * level + 2) : std::string()) + ")";
+    }
+    return sql;
+}
 
 } // namespace
 
@@ -63,23 +70,35 @@ std::map<std::int64_t, std::int64_t> CountedRanks::apply(SqlSession& session, co
     return scores;
 }
 
+void CountedRanks::recount(SqlSession& session)
+{
+    session.execute("DELETE FROM counts");
+    session.execute("INSERT INTO counts (level, bucket, n) SELECT 0, score, COUNT(*) FROM entries WHERE hidden = 0 "
+                    "GROUP BY score");
+    const std::string shift = " >> " + std::to_string(BucketBits);
+    for (int level = 1; level < Levels; ++level) {
+        session.execute("INSERT INTO counts (level, bucket, n) SELECT " + std::to_string(level) + ", bucket" + shift
+            + ", SUM(n) FROM counts WHERE level = " + std::to_string(level - 1) + " GROUP BY bucket" + shift);
+    }
+}
+
 std::int64_t CountedRanks::better(SqlSession& session, std::int32_t score)
 {
-    // At each level, the buckets above this score's own that share its bucket one level up.
+    static const std::string sql = betterSql();
     std::array<std::int64_t, 2 * Levels - 1> bounds {};
     for (int level = 0; level < Levels; ++level) {
         const std::int64_t own = std::int64_t(score) >> (BucketBits * level);
         bounds[static_cast<std::size_t>(2 * level)] = own;
         if (level + 1 < Levels)
-            bounds[static_cast<std::size_t>(2 * level + 1)]
-                = ((own >> BucketBits) << BucketBits) + (1 << BucketBits) - 1;
+            bounds[static_cast<std::size_t>(2 * level + 1)] = ((own >> BucketBits) << BucketBits) + LastInBucket;
     }
-    return session.integer(Better, std::vector<SqlValue>(bounds.begin(), bounds.end()));
+    return session.integer(sql, std::vector<SqlValue>(bounds.begin(), bounds.end()));
 }
 
 std::int64_t CountedRanks::total(SqlSession& session)
 {
-    return session.integer("SELECT COALESCE(SUM(n), 0) FROM counts WHERE level = 3");
+    static const std::string sql = "SELECT COALESCE(SUM(n), 0) FROM counts WHERE level = " + std::to_string(Levels - 1);
+    return session.integer(sql);
 }
 
 } // namespace zorvat::rank

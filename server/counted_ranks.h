@@ -9,11 +9,14 @@
 
 namespace zorvat::rank {
 
-// The shown entries counted in the store's counts table at four levels: level 0 per score, level
-// 1 per score >> 8, level 2 per score >> 16, level 3 per score >> 24. How many entries have a
-// better score is then four range sums over at most 255 rows each, and the total one sum over at
-// most 128 rows (scores are 0..2^31-1), however the scores are spread and however many tie. The
-// counts live in the store, so that every server process on one database shares them.
+// The shown entries counted in the store's counts table at eight levels: level 0 per score,
+// level 1 per score >> 4, level 2 per score >> 8, ... level 7 per score >> 28. How many entries
+// have a better score is then eight range sums of at most 15 rows each, and the total one sum of
+// at most 8 rows (scores are 0..2^31-1), however the scores are spread and however many tie. A
+// post writes eight rows in one statement; sixteen buckets a level, rather than 256 over four
+// levels, keep the sum a rank needs at about a hundred rows, which a spread of a million scores
+// otherwise makes the larger cost. The counts live in the store, so that every server process on
+// one database shares them.
 class CountedRanks {
 public:
     /** Changes to the counts, keyed by (level, bucket) in the order every writer locks the rows in,
@@ -25,6 +28,8 @@ public:
     /** Writes the changes in lock order and returns the new level-0 count of each score changed.
         The count a writer gets back is final until its transaction ends: the row stays locked. */
     static std::map<std::int64_t, std::int64_t> apply(SqlSession& session, const Changes& changes);
+    /** Counts every shown entry anew (after an import). */
+    static void recount(SqlSession& session);
 
     /** How many shown entries have a better score than `score`. */
     static std::int64_t better(SqlSession& session, std::int32_t score);

@@ -22,6 +22,9 @@ struct SqlDialect {
     const char* name;
     /** The column that numbers the entries in the order they came. */
     const char* identity;
+    /** Ends a CREATE TABLE whose rows are kept in the order of the primary key, so that a range of
+        keys is read from neighbouring rows. */
+    const char* keyOrdered;
     /** Run first in a schema change, so that server processes starting together take turns. */
     const char* schemaLock;
     /** Lifts the time-outs for the rest of a long transaction (a schema change, an import). */

@@ -244,6 +244,19 @@ std::int64_t SqlStore::remove(const std::vector<std::int64_t>& ids)
     return removed;
 }
 
+std::int64_t SqlStore::forgetAddresses(std::int64_t unixTime)
+{
+    std::int64_t forgotten = 0;
+    write(
+        [&](SqlSession& session) {
+            forgotten
+                = session.integer("SELECT COUNT(*) FROM entries WHERE created < $1 AND address <> ''", { unixTime });
+            session.query("UPDATE entries SET address = '' WHERE created < $1 AND address <> ''", { unixTime });
+        },
+        true);
+    return forgotten;
+}
+
 void SqlStore::ban(const std::string& addressOrBlock, const std::string& reason, std::int64_t unixTime)
 {
     const std::string prefix = AddressBans::canonical(addressOrBlock);
@@ -327,7 +340,6 @@ void SqlStore::import(std::vector<RankedEntry> entries)
         [&](SqlSession& session) {
             if (session.integer("SELECT COUNT(*) FROM (SELECT id FROM entries LIMIT 1) AS any_entry") > 0)
                 throw StoreRefusal("entries are imported into an empty store only, and this one holds entries");
-            CountedRanks::Changes changes;
             std::vector<SqlValue> params;
             const auto flush = [&] {
                 if (!params.empty())
@@ -338,13 +350,11 @@ void SqlStore::import(std::vector<RankedEntry> entries)
                 params.insert(params.end(),
                     { std::int64_t(e.score), std::int64_t(e.play), e.name, e.comment, e.time, e.address,
                         std::int64_t(e.hidden) });
-                if (!e.hidden)
-                    CountedRanks::count(changes, e.score, 1);
                 if (params.size() == 7 * ImportRows)
                     flush();
             }
             flush();
-            CountedRanks::apply(session, changes);
+            CountedRanks::recount(session);
         },
         true);
 }

@@ -41,6 +41,10 @@ public:
     /** Deletes the entries for good; returns how many there were. */
     std::int64_t remove(const std::vector<std::int64_t>& ids);
 
+    /** Forgets the client address of the entries posted before `unixTime`; returns how many. The
+        address is personal data, needed only for a resend's ten minutes and for the host's bans. */
+    std::int64_t forgetAddresses(std::int64_t unixTime);
+
     /** Bans posts from an address or a block; a ban on the same block again replaces its reason. */
     void ban(const std::string& addressOrBlock, const std::string& reason, std::int64_t unixTime);
     /** Lifts the ban; false when there was none. */

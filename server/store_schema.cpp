@@ -11,7 +11,7 @@ namespace zorvat::rank::schema {
 namespace {
 
 // Each step as it was released: a step is never edited once a store may have taken it; a change
-// is a new step. {identity} stands for the dialect's numbering column.
+// is a new step. {identity} and {keyOrdered} stand for the dialect's spelling.
 const std::array<const char*, 4> Steps = {
     // 1: the first release's tables, which had no version; on such a store this step changes nothing.
     R"(
@@ -32,8 +32,8 @@ CREATE TABLE IF NOT EXISTS scores (
 ALTER TABLE entries ADD COLUMN address TEXT NOT NULL DEFAULT '';
 CREATE INDEX entries_resent ON entries (address, score, play, created))",
 
-    // 3: entries the host hid, and shown entries counted per score, per score >> 8, >> 16 and >> 24,
-    // so that a rank or the total sums a few hundred rows whatever the scores are.
+    // 3: entries the host hid, and shown entries counted per score and per score >> 4, >> 8, ...
+    // >> 28, so that a rank or the total sums a few dozen rows whatever the scores are.
     R"(
 ALTER TABLE entries ADD COLUMN hidden INTEGER NOT NULL DEFAULT 0;
 DROP INDEX entries_by_rank;
@@ -42,11 +42,15 @@ CREATE TABLE counts (
   level INTEGER NOT NULL,
   bucket BIGINT NOT NULL,
   n BIGINT NOT NULL,
-  PRIMARY KEY (level, bucket));
+  PRIMARY KEY (level, bucket)){keyOrdered};
 INSERT INTO counts (level, bucket, n) SELECT 0, score, COUNT(*) FROM entries GROUP BY score;
-INSERT INTO counts (level, bucket, n) SELECT 1, bucket >> 8, SUM(n) FROM counts WHERE level = 0 GROUP BY bucket >> 8;
-INSERT INTO counts (level, bucket, n) SELECT 2, bucket >> 8, SUM(n) FROM counts WHERE level = 1 GROUP BY bucket >> 8;
-INSERT INTO counts (level, bucket, n) SELECT 3, bucket >> 8, SUM(n) FROM counts WHERE level = 2 GROUP BY bucket >> 8;
+INSERT INTO counts (level, bucket, n) SELECT 1, bucket >> 4, SUM(n) FROM counts WHERE level = 0 GROUP BY bucket >> 4;
+INSERT INTO counts (level, bucket, n) SELECT 2, bucket >> 4, SUM(n) FROM counts WHERE level = 1 GROUP BY bucket >> 4;
+INSERT INTO counts (level, bucket, n) SELECT 3, bucket >> 4, SUM(n) FROM counts WHERE level = 2 GROUP BY bucket >> 4;
+INSERT INTO counts (level, bucket, n) SELECT 4, bucket >> 4, SUM(n) FROM counts WHERE level = 3 GROUP BY bucket >> 4;
+INSERT INTO counts (level, bucket, n) SELECT 5, bucket >> 4, SUM(n) FROM counts WHERE level = 4 GROUP BY bucket >> 4;
+INSERT INTO counts (level, bucket, n) SELECT 6, bucket >> 4, SUM(n) FROM counts WHERE level = 5 GROUP BY bucket >> 4;
+INSERT INTO counts (level, bucket, n) SELECT 7, bucket >> 4, SUM(n) FROM counts WHERE level = 6 GROUP BY bucket >> 4;
 DROP TABLE scores)",
 
     // 4: bans on addresses and blocks of them.
@@ -59,9 +63,11 @@ CREATE TABLE bans (
 
 std::string spelled(const SqlDialect& dialect, std::string sql)
 {
-    static const std::string token = "{identity}";
-    for (auto at = sql.find(token); at != std::string::npos; at = sql.find(token, at))
-        sql.replace(at, token.size(), dialect.identity);
+    for (const auto& [token, text] : { std::pair<std::string, const char*> { "{identity}", dialect.identity },
+             std::pair<std::string, const char*> { "{keyOrdered}", dialect.keyOrdered } }) {
+        for (auto at = sql.find(token); at != std::string::npos; at = sql.find(token, at))
+            sql.replace(at, token.size(), text);
+    }
     return sql;
 }
 
@@ -77,9 +83,6 @@ void migrate(SqlSession& session)
     const SqlDialect& dialect = session.dialect();
     if (*dialect.schemaLock)
         session.execute(dialect.schemaLock);
-    // Creating and counting the tables of a large store takes longer than any post may.
-    if (*dialect.unbounded)
-        session.execute(dialect.unbounded);
     session.execute("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
     const auto version = session.integer("SELECT COALESCE(MAX(version), 0) FROM schema_version");
     if (version > latestVersion()) {

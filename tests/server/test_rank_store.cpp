@@ -176,10 +176,16 @@ void TestRankStore::concurrentPostsAreAllStoredOnce()
     QCOMPARE(ranking.total, Clients * Posts);
     const std::vector<std::string> names = namesOf(ranking);
     QCOMPARE(std::set<std::string>(names.begin(), names.end()).size(), std::size_t(Clients * Posts));
+    // One writer numbers the entries 1, 2, ... in commit order, so an answer's total names the
+    // entries committed with it, and its rank is its place among them.
+    const std::vector<RankedEntry> stored = store->exportEntries();
     std::set<std::int64_t> ids;
     for (const auto& client : registrations) {
         for (const Registration& r : client) {
-            QVERIFY(r.rank >= 1 && r.rank <= r.total);
+            const RankedEntry& own = stored.at(std::size_t(r.id - 1));
+            const auto ahead = std::count_if(stored.begin(), stored.begin() + r.total,
+                [&](const RankedEntry& e) { return e.score > own.score || (e.score == own.score && e.id < own.id); });
+            QCOMPARE(r.rank, ahead + 1);
             ids.insert(r.id);
         }
     }
