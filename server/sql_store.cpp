@@ -189,24 +189,15 @@ std::vector<RankedEntry> SqlStore::list(const std::string& nameText, std::int64_
 
 std::int64_t SqlStore::hide(const std::vector<std::int64_t>& ids)
 {
-    std::int64_t changed = 0;
-    write([&](SqlSession& session) {
-        changed = 0;
-        CountedRanks::Changes changes;
-        for (const std::int64_t id : sortedOnce(ids)) {
-            const auto rows
-                = session.query("UPDATE entries SET hidden = 1 WHERE id = $1 AND hidden = 0 RETURNING score", { id });
-            if (!rows.empty()) {
-                CountedRanks::count(changes, static_cast<std::int32_t>(integerOf(rows[0][0])), -1);
-                ++changed;
-            }
-        }
-        CountedRanks::apply(session, changes);
-    });
-    return changed;
+    return setHidden(ids, true);
 }
 
 std::int64_t SqlStore::unhide(const std::vector<std::int64_t>& ids)
+{
+    return setHidden(ids, false);
+}
+
+std::int64_t SqlStore::setHidden(const std::vector<std::int64_t>& ids, bool hidden)
 {
     std::int64_t changed = 0;
     write([&](SqlSession& session) {
@@ -214,9 +205,10 @@ std::int64_t SqlStore::unhide(const std::vector<std::int64_t>& ids)
         CountedRanks::Changes changes;
         for (const std::int64_t id : sortedOnce(ids)) {
             const auto rows
-                = session.query("UPDATE entries SET hidden = 0 WHERE id = $1 AND hidden = 1 RETURNING score", { id });
+                = session.query("UPDATE entries SET hidden = $1 WHERE id = $2 AND hidden <> $1 RETURNING score",
+                    { std::int64_t(hidden), id });
             if (!rows.empty()) {
-                CountedRanks::count(changes, static_cast<std::int32_t>(integerOf(rows[0][0])), 1);
+                CountedRanks::count(changes, static_cast<std::int32_t>(integerOf(rows[0][0])), hidden ? -1 : 1);
                 ++changed;
             }
         }

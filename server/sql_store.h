@@ -76,6 +76,7 @@ protected:
     std::vector<Registration> commitPosts(SqlSession& session, const std::vector<const Post*>& posts);
 
 private:
+    std::int64_t setHidden(const std::vector<std::int64_t>& ids, bool hidden);
     std::shared_ptr<const AddressBans> currentBans(bool reload);
 
     std::mutex m_bansMutex;

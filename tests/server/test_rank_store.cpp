@@ -233,6 +233,9 @@ void TestRankStore::importedEntriesKeepOrderTimesAddressesAndHiddenFlags()
     QCOMPARE(r.rank, shownFrom5 + 1);
     compareWithTheEntries(*store);
     QVERIFY_THROWS_EXCEPTION(StoreRefusal, store->import(entries));
+    QCOMPARE(store->forgetAddresses(1500), 500); // posted before 1500: the first 500
+    QCOMPARE(store->exportEntries().at(499).address, "");
+    QCOMPARE(store->exportEntries().at(500).address, entries[500].address);
 }
 
 void TestRankStore::firstReleaseTablesAreUpgradedWithTheirEntries()
