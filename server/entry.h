@@ -24,7 +24,7 @@ struct RankedEntry {
     std::string name;
     std::string comment;
     std::int64_t time = 0; // seconds since 1970 UTC
-    std::string address; // the client's, as the server saw it; the host's listings only
+    std::string address {}; // the client's, as the server saw it; the host's listings only
     bool hidden = false; // the host's listings only: the ranking never shows a hidden entry
 };
 

@@ -6,7 +6,9 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace zorvat::rank {
 
@@ -179,9 +181,12 @@ void SqliteConnection::backupTo(const std::string& path)
     sqlite3_backup* backup = sqlite3_backup_init(copy, "main", m_db, "main");
     const int stepped = backup ? sqlite3_backup_step(backup, -1) : SQLITE_ERROR;
     sqlite3_backup_finish(backup);
-    const std::string reason = sqlite3_errmsg(copy);
-    const int closed = sqlite3_close(copy);
-    if (stepped != SQLITE_DONE || closed != SQLITE_OK || std::rename(part.c_str(), path.c_str()) != 0) {
+    std::string reason = stepped == SQLITE_DONE ? std::string() : sqlite3_errmsg(copy);
+    if (sqlite3_close(copy) != SQLITE_OK && reason.empty())
+        reason = "it could not be closed";
+    if (reason.empty() && std::rename(part.c_str(), path.c_str()) != 0)
+        reason = std::strerror(errno);
+    if (!reason.empty()) {
         std::remove(part.c_str());
         throw StoreFailure("SQLite: the backup to " + path + " failed: " + reason);
     }
