@@ -5,38 +5,12 @@
 
 #include <pqxx/pqxx>
 
-#include <tuple>
+#include <algorithm>
+#include <map>
 
 namespace zorvat::rank {
 
 namespace {
-
-// Server processes starting together would race to create the tables; the lock lets one at a time.
-const char* const CreateSchema = R"(
-SELECT pg_advisory_xact_lock(20240615);
-CREATE TABLE IF NOT EXISTS entries (
-  id BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
-  score INTEGER NOT NULL,
-  play INTEGER NOT NULL,
-  name TEXT NOT NULL,
-  comment TEXT NOT NULL,
-  created BIGINT NOT NULL);
-CREATE INDEX IF NOT EXISTS entries_by_rank ON entries (score DESC, id);
-CREATE TABLE IF NOT EXISTS scores (
-  score INTEGER PRIMARY KEY,
-  n BIGINT NOT NULL);
-)";
-
-const char* const InsertEntry = "INSERT INTO entries (score, play, name, comment, created) "
-                                "VALUES ($1, $2, $3, $4, $5) RETURNING id";
-
-// Rows come in through a temporary table so that the score counts grow once per score.
-const char* const CreateIncoming = "CREATE TEMPORARY TABLE incoming (ord BIGINT, score INTEGER, play INTEGER, "
-                                   "name TEXT, comment TEXT, created BIGINT) ON COMMIT DROP";
-const char* const MoveIncoming = "INSERT INTO entries (score, play, name, comment, created) "
-                                 "SELECT score, play, name, comment, created FROM incoming ORDER BY ord";
-const char* const CountIncoming = "INSERT INTO scores (score, n) SELECT score, COUNT(*) FROM incoming GROUP BY score "
-                                  "ON CONFLICT (score) DO UPDATE SET n = scores.n + excluded.n";
 
 template <class Work> auto guarded(Work&& work)
 {
@@ -47,24 +21,88 @@ template <class Work> auto guarded(Work&& work)
     }
 }
 
-} // namespace
+// The host's connection string with a bound on connecting, unless it sets one itself.
+std::string withConnectTimeout(const std::string& conninfo, std::chrono::milliseconds timeout)
+{
+    if (conninfo.find("connect_timeout") != std::string::npos)
+        return conninfo;
+    // libpq counts whole seconds and takes less than 2 as 2.
+    const std::string seconds = std::to_string(std::max<long long>(2, (timeout.count() + 999) / 1000));
+    if (conninfo.rfind("postgresql://", 0) == 0 || conninfo.rfind("postgres://", 0) == 0)
+        return conninfo + (conninfo.find('?') == std::string::npos ? "?" : "&") + "connect_timeout=" + seconds;
+    return "connect_timeout=" + seconds + " " + conninfo;
+}
 
-struct PostgresStore::Connection {
-    explicit Connection(const std::string& conninfo)
+struct PgConnection {
+    explicit PgConnection(const std::string& conninfo)
         : db(conninfo)
     {
     }
     pqxx::connection db;
+    std::map<std::string, std::string, std::less<>> prepared; // statement text -> its name here
 };
 
-// A connection borrowed for one call. A connection that broke on the way is dropped, not handed back.
+class PgSession : public SqlSession {
+public:
+    PgSession(pqxx::transaction_base& tx, PgConnection& connection)
+        : m_tx(tx)
+        , m_connection(connection)
+    {
+    }
+
+    const SqlDialect& dialect() const override { return schema::Postgres; }
+
+    void execute(std::string_view sql) override { m_tx.exec(std::string(sql)); }
+
+    std::vector<SqlRow> query(std::string_view sql, const std::vector<SqlValue>& params) override
+    {
+        auto it = m_connection.prepared.find(sql);
+        if (it == m_connection.prepared.end()) {
+            const std::string name = "s" + std::to_string(m_connection.prepared.size());
+            m_connection.db.prepare(name, std::string(sql));
+            it = m_connection.prepared.emplace(std::string(sql), name).first;
+        }
+        std::vector<std::string> texts;
+        texts.reserve(params.size());
+        for (const SqlValue& value : params)
+            texts.push_back(textOf(value));
+        const pqxx::result result = m_tx.exec_prepared(it->second, pqxx::prepare::make_dynamic_params(texts));
+        std::vector<SqlRow> rows;
+        rows.reserve(result.size());
+        for (const pqxx::row& row : result) {
+            SqlRow values;
+            values.reserve(row.size());
+            for (const pqxx::field& field : row)
+                values.emplace_back(field.is_null() ? std::string() : std::string(field.c_str(), field.size()));
+            rows.push_back(std::move(values));
+        }
+        return rows;
+    }
+
+private:
+    pqxx::transaction_base& m_tx;
+    PgConnection& m_connection;
+};
+
+} // namespace
+
+struct PostgresStore::Connection : PgConnection {
+    using PgConnection::PgConnection;
+};
+
+// A connection borrowed for one call, waited for at most the queue time-out. A connection that
+// broke on the way is dropped, not handed back.
 class PostgresStore::Lease {
 public:
     explicit Lease(PostgresStore& store)
         : m_store(store)
     {
         std::unique_lock lock(store.m_mutex);
-        store.m_returned.wait(lock, [&] { return !store.m_idle.empty() || store.m_open < store.m_maxConnections; });
+        if (!store.m_returned.wait_for(lock, store.m_timeouts.queue,
+                [&] { return !store.m_idle.empty() || store.m_open < store.m_maxConnections; })) {
+            throw StoreFailure(
+                "PostgreSQL: no connection came free within " + std::to_string(store.m_timeouts.queue.count()) + " ms");
+        }
         if (!store.m_idle.empty()) {
             m_connection = std::move(store.m_idle.back());
             store.m_idle.pop_back();
@@ -82,7 +120,7 @@ public:
     Lease(const Lease&) = delete;
     Lease& operator=(const Lease&) = delete;
     ~Lease() { release(); }
-    pqxx::connection& operator*() { return m_connection->db; }
+    Connection& operator*() { return *m_connection; }
 
 private:
     void release()
@@ -101,101 +139,72 @@ private:
     std::unique_ptr<Connection> m_connection;
 };
 
-PostgresStore::PostgresStore(const std::string& conninfo, std::size_t connections)
-    : m_conninfo(conninfo)
+PostgresStore::PostgresStore(const std::string& conninfo, std::size_t connections, StoreTimeouts timeouts)
+    : m_conninfo(withConnectTimeout(conninfo, timeouts.connect))
     , m_maxConnections(connections > 0 ? connections : 1)
+    , m_timeouts(timeouts)
 {
-    Lease lease(*this);
-    guarded([&] {
-        pqxx::work tx(*lease);
-        tx.exec(CreateSchema);
-        tx.commit();
-    });
+    migrate();
+    m_batches = std::make_unique<BatchWriter>(
+        [this](const std::vector<const Post*>& posts) {
+            std::vector<Registration> answers;
+            write([&](SqlSession& session) { answers = commitPosts(session, posts); });
+            return answers;
+        },
+        256, timeouts.queue);
 }
 
-PostgresStore::~PostgresStore() = default;
+PostgresStore::~PostgresStore()
+{
+    m_batches.reset();
+}
 
 std::unique_ptr<PostgresStore::Connection> PostgresStore::connect()
 {
     return guarded([&] {
         auto connection = std::make_unique<Connection>(m_conninfo);
-        connection->db.prepare("insert", InsertEntry);
-        connection->db.prepare("count", schema::CountScore);
-        connection->db.prepare("better", schema::Better);
-        connection->db.prepare("equal", schema::EqualAndEarlier);
-        connection->db.prepare("total", schema::Total);
-        connection->db.prepare("top", schema::TopEntries);
+        // A locked table or a stuck statement ends in an error the post can answer in time.
+        pqxx::nontransaction(connection->db)
+            .exec("SET statement_timeout = " + std::to_string(m_timeouts.statement.count())
+                + "; SET lock_timeout = " + std::to_string(m_timeouts.lock.count()));
         return connection;
     });
 }
 
-Registration PostgresStore::add(const Submission& entry, const std::string&, std::int64_t unixTime)
+Registration PostgresStore::add(const Submission& entry, const std::string& address, std::int64_t unixTime)
 {
-    Lease lease(*this);
-    return guarded([&] {
-        Registration registration;
-        {
-            pqxx::work tx(*lease);
-            registration.id
-                = tx.exec_prepared1("insert", entry.score, entry.play, entry.name, entry.comment, unixTime)[0]
-                      .as<std::int64_t>();
-            tx.exec_prepared("count", entry.score);
-            tx.commit();
-        }
-        pqxx::read_transaction tx(*lease);
-        registration.rank = tx.exec_prepared1("better", entry.score)[0].as<std::int64_t>()
-            + tx.exec_prepared1("equal", entry.score, registration.id)[0].as<std::int64_t>();
-        registration.total = tx.exec_prepared1("total")[0].as<std::int64_t>();
-        return registration;
-    });
+    return m_batches->submit({ entry, address, unixTime });
 }
 
-void PostgresStore::addAll(const std::vector<Submission>& entries, std::int64_t unixTime)
+void PostgresStore::read(const Work& work)
 {
     Lease lease(*this);
     guarded([&] {
-        pqxx::work tx(*lease);
-        tx.exec(CreateIncoming);
-        pqxx::stream_to rows(tx, "incoming");
-        std::int64_t ord = 0;
-        for (const Submission& e : entries)
-            rows << std::make_tuple(++ord, e.score, e.play, e.name, e.comment, unixTime);
-        rows.complete();
-        tx.exec(MoveIncoming);
-        tx.exec(CountIncoming);
+        // One snapshot for the whole call, so that a page's total matches its entries.
+        pqxx::transaction<pqxx::repeatable_read, pqxx::read_only> tx((*lease).db);
+        PgSession session(tx, *lease);
+        work(session);
         tx.commit();
     });
 }
 
-Ranking PostgresStore::top(std::int64_t limit)
-{
-    Lease lease(*this);
-    return guarded([&] {
-        Ranking ranking;
-        pqxx::read_transaction tx(*lease);
-        for (const pqxx::row& row : tx.exec_prepared("top", limit)) {
-            RankedEntry e;
-            e.id = row[0].as<std::int64_t>();
-            e.rank = static_cast<std::int64_t>(ranking.entries.size()) + 1;
-            e.score = row[1].as<std::int32_t>();
-            e.play = row[2].as<std::int32_t>();
-            e.name = row[3].as<std::string>();
-            e.comment = row[4].as<std::string>();
-            e.time = row[5].as<std::int64_t>();
-            ranking.entries.push_back(std::move(e));
-        }
-        ranking.total = tx.exec_prepared1("total")[0].as<std::int64_t>();
-        return ranking;
-    });
-}
-
-void PostgresStore::check()
+void PostgresStore::write(const Work& work, bool unbounded)
 {
     Lease lease(*this);
     guarded([&] {
-        pqxx::nontransaction tx(*lease);
-        tx.exec1("SELECT 1");
+        pqxx::work tx((*lease).db);
+        PgSession session(tx, *lease);
+        if (unbounded)
+            session.execute(schema::Postgres.unbounded);
+        work(session);
+        tx.commit();
     });
+}
+
+void PostgresStore::backup(const std::string&)
+{
+    throw StoreRefusal("a PostgreSQL ranking is copied with PostgreSQL's own pg_dump while the servers run "
+                       "(pg_dump --format=custom --file=FILE DBNAME); zorvat-rank backup copies SQLite stores");
 }
 
 } // namespace zorvat::rank

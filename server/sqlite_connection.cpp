@@ -2,8 +2,13 @@
 #include "sqlite_connection.h"
 
 #include "entry_store.h"
+#include "store_schema.h"
 
 #include <sqlite3.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace zorvat::rank {
 
@@ -12,6 +17,18 @@ namespace {
 [[noreturn]] void fail(sqlite3* db, std::string_view what)
 {
     throw StoreFailure("SQLite: " + std::string(what) + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
+}
+
+// The parameters $1, $2, ... as SQLite numbers them, ?1, ?2, ...: SQLite would number "$1" by
+// its first appearance in the text instead.
+std::string numberedParameters(std::string_view sql)
+{
+    std::string out(sql);
+    for (std::size_t i = 0; i + 1 < out.size(); ++i) {
+        if (out[i] == '$' && out[i + 1] >= '0' && out[i + 1] <= '9')
+            out[i] = '?';
+    }
+    return out;
 }
 
 } // namespace
@@ -56,13 +73,25 @@ bool SqliteStatement::step()
     return false;
 }
 
-std::int64_t SqliteStatement::integerResult()
+SqliteStatement& SqliteStatement::bind(int index, const SqlValue& value)
 {
-    if (!step())
-        fail(m_db, "no result");
-    const std::int64_t value = integer(0);
-    reset();
-    return value;
+    if (const auto* number = std::get_if<std::int64_t>(&value))
+        return bind(index, *number);
+    return bind(index, std::string_view(std::get<std::string>(value)));
+}
+
+SqlRow SqliteStatement::row() const
+{
+    SqlRow row;
+    const int columns = sqlite3_column_count(m_stmt);
+    row.reserve(static_cast<std::size_t>(columns));
+    for (int c = 0; c < columns; ++c) {
+        if (sqlite3_column_type(m_stmt, c) == SQLITE_INTEGER)
+            row.emplace_back(integer(c));
+        else
+            row.emplace_back(text(c));
+    }
+    return row;
 }
 
 std::int64_t SqliteStatement::integer(int column) const
@@ -82,7 +111,7 @@ void SqliteStatement::reset()
     sqlite3_clear_bindings(m_stmt);
 }
 
-SqliteConnection::SqliteConnection(const std::string& path)
+SqliteConnection::SqliteConnection(const std::string& path, std::chrono::milliseconds busyWait)
 {
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
@@ -90,8 +119,9 @@ SqliteConnection::SqliteConnection(const std::string& path)
         sqlite3_close(m_db);
         throw StoreFailure("SQLite: cannot open " + path + ": " + reason);
     }
-    // Another connection (a checkpoint, a second server on the same file) may hold the lock a moment.
-    sqlite3_busy_timeout(m_db, 5000);
+    // Another connection (a checkpoint, the host's command, a second server on the same file) may
+    // hold the lock a moment; one that holds it longer must not hold up a post for ever.
+    sqlite3_busy_timeout(m_db, static_cast<int>(busyWait.count()));
 }
 
 SqliteConnection::~SqliteConnection()
@@ -100,23 +130,66 @@ SqliteConnection::~SqliteConnection()
     sqlite3_close(m_db);
 }
 
-void SqliteConnection::execute(const char* sql)
+const SqlDialect& SqliteConnection::dialect() const
+{
+    return schema::Sqlite;
+}
+
+void SqliteConnection::execute(std::string_view sql)
 {
     char* message = nullptr;
-    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
+    if (sqlite3_exec(m_db, std::string(sql).c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
         const std::string reason = message ? message : sqlite3_errmsg(m_db);
         sqlite3_free(message);
         throw StoreFailure("SQLite: " + reason);
     }
 }
 
-SqliteStatement& SqliteConnection::statement(const char* sql)
+std::vector<SqlRow> SqliteConnection::query(std::string_view sql, const std::vector<SqlValue>& params)
 {
-    auto it = m_statements.find(std::string_view(sql));
-    if (it == m_statements.end())
-        it = m_statements.emplace(sql, std::make_unique<SqliteStatement>(m_db, sql)).first;
+    SqliteStatement& stmt = statement(sql);
+    for (std::size_t i = 0; i < params.size(); ++i)
+        stmt.bind(static_cast<int>(i) + 1, params[i]);
+    std::vector<SqlRow> rows;
+    while (stmt.step())
+        rows.push_back(stmt.row());
+    return rows;
+}
+
+SqliteStatement& SqliteConnection::statement(std::string_view sql)
+{
+    auto it = m_statements.find(sql);
+    if (it == m_statements.end()) {
+        auto prepared = std::make_unique<SqliteStatement>(m_db, numberedParameters(sql).c_str());
+        it = m_statements.emplace(std::string(sql), std::move(prepared)).first;
+    }
     it->second->reset(); // an earlier use may have stopped midway through its rows
     return *it->second;
+}
+
+void SqliteConnection::backupTo(const std::string& path)
+{
+    const std::string part = path + ".part";
+    std::remove(part.c_str());
+    sqlite3* copy = nullptr;
+    if (sqlite3_open_v2(part.c_str(), &copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+        const std::string reason = copy ? sqlite3_errmsg(copy) : "out of memory";
+        sqlite3_close(copy);
+        throw StoreFailure("SQLite: cannot write the backup " + part + ": " + reason);
+    }
+    // All pages in one step: the step reads one moment of the store, as writers go on in the log.
+    sqlite3_backup* backup = sqlite3_backup_init(copy, "main", m_db, "main");
+    const int stepped = backup ? sqlite3_backup_step(backup, -1) : SQLITE_ERROR;
+    sqlite3_backup_finish(backup);
+    std::string reason = stepped == SQLITE_DONE ? std::string() : sqlite3_errmsg(copy);
+    if (sqlite3_close(copy) != SQLITE_OK && reason.empty())
+        reason = "it could not be closed";
+    if (reason.empty() && std::rename(part.c_str(), path.c_str()) != 0)
+        reason = std::strerror(errno);
+    if (!reason.empty()) {
+        std::remove(part.c_str());
+        throw StoreFailure("SQLite: the backup to " + path + " failed: " + reason);
+    }
 }
 
 void SqliteConnection::abandonTransaction() noexcept
@@ -125,11 +198,6 @@ void SqliteConnection::abandonTransaction() noexcept
     // make every later BEGIN on this connection fail.
     if (!sqlite3_get_autocommit(m_db))
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-}
-
-std::int64_t SqliteConnection::lastInsertId() const
-{
-    return sqlite3_last_insert_rowid(m_db);
 }
 
 } // namespace zorvat::rank

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "sql_session.h"
+
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -23,12 +26,13 @@ public:
 
     SqliteStatement& bind(int index, std::int64_t value);
     SqliteStatement& bind(int index, std::string_view text);
+    SqliteStatement& bind(int index, const SqlValue& value);
     /** True while there is a row to read; false (and reset) at the end. */
     bool step();
-    /** Runs a statement that returns one integer. */
-    std::int64_t integerResult();
     std::int64_t integer(int column) const;
     std::string text(int column) const;
+    /** The current row's columns, integers as integers and everything else as text. */
+    SqlRow row() const;
     void reset();
 
 private:
@@ -37,14 +41,17 @@ private:
 };
 
 // One connection to the database file, used by one thread at a time.
-class SqliteConnection {
+class SqliteConnection : public SqlSession {
 public:
-    explicit SqliteConnection(const std::string& path);
+    /** Opens or creates the file; a lock held by another connection is waited for at most `busyWait`. */
+    SqliteConnection(const std::string& path, std::chrono::milliseconds busyWait);
     SqliteConnection(const SqliteConnection&) = delete;
     SqliteConnection& operator=(const SqliteConnection&) = delete;
-    ~SqliteConnection();
+    ~SqliteConnection() override;
 
-    void execute(const char* sql);
+    const SqlDialect& dialect() const override;
+    void execute(std::string_view sql) override;
+    std::vector<SqlRow> query(std::string_view sql, const std::vector<SqlValue>& params = {}) override;
     /** Runs `work` between `begin` and COMMIT; rolls back and rethrows when it or the COMMIT throws. */
     template <class Work> void transaction(const char* begin, Work&& work)
     {
@@ -57,11 +64,12 @@ public:
             throw;
         }
     }
-    /** The prepared form of `sql`, made on first use. */
-    SqliteStatement& statement(const char* sql);
-    std::int64_t lastInsertId() const;
+    /** Copies the whole database to `path` as one moment of it, while other connections go on
+        writing; the copy replaces `path` only once it is complete. */
+    void backupTo(const std::string& path);
 
 private:
+    SqliteStatement& statement(std::string_view sql);
     void abandonTransaction() noexcept;
 
     sqlite3* m_db = nullptr;

@@ -1,58 +1,51 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "entry_store.h"
+#include "sql_store.h"
 
-#include <condition_variable>
 #include <cstddef>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace zorvat::rank {
 
 class SqliteConnection;
 
-// The ranking in one SQLite file, for a single server process. Each commit reaches the disk before
-// the post is answered (write-ahead log, full sync), which costs a disk flush; so one writer thread
-// commits the posts that arrive together in one transaction and answers them all after its flush.
-class SqliteStore : public EntryStore {
+// The ranking in one SQLite file. Each commit reaches the disk before the post is answered
+// (write-ahead log, full sync), which costs a disk flush; so one writer thread commits the posts
+// that arrive together in one transaction and answers them all after its flush. Readers read on
+// connections of their own, never waiting for the writer.
+class SqliteStore : public SqlStore {
 public:
-    /** Opens or creates the file; `maxBatch` bounds the posts committed together. */
-    explicit SqliteStore(const std::string& path, std::size_t maxBatch = 256);
+    /** Opens or creates the file and brings its tables up to date; `maxBatch` bounds the posts
+        committed together. */
+    explicit SqliteStore(const std::string& path, std::size_t maxBatch = 256, StoreTimeouts timeouts = {});
     ~SqliteStore() override;
 
     Registration add(const Submission& entry, const std::string& address, std::int64_t unixTime) override;
-    void addAll(const std::vector<Submission>& entries, std::int64_t unixTime) override;
-    Ranking top(std::int64_t limit) override;
-    void check() override;
+    /** Uses SQLite's online backup: posts go on while it copies. */
+    void backup(const std::string& file) override;
+
+protected:
+    void read(const Work& work) override;
+    void write(const Work& work, bool unbounded = false) override;
 
 private:
-    struct Pending;
     class Reader;
 
-    void writeLoop();
-    void insert(const Submission& entry, std::int64_t unixTime, std::int64_t* id);
     std::unique_ptr<SqliteConnection> openReader();
 
     std::string m_path;
-    std::size_t m_maxBatch;
-    std::mutex m_writerMutex; // the writer thread's batches and addAll take turns
+    StoreTimeouts m_timeouts;
+    std::timed_mutex m_writerMutex; // the writer thread's batches and the host's chores take turns
     std::unique_ptr<SqliteConnection> m_writer;
-
-    std::mutex m_queueMutex;
-    std::condition_variable m_queued;
-    std::condition_variable m_committed;
-    std::deque<Pending*> m_queue;
-    bool m_stopping = false;
 
     std::mutex m_readersMutex;
     std::vector<std::unique_ptr<SqliteConnection>> m_idleReaders;
 
-    std::thread m_writeThread;
+    std::unique_ptr<BatchWriter> m_batches; // stopped first, while the connections are still there
 };
 
 } // namespace zorvat::rank

@@ -1,18 +1,34 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "sql_session.h"
+
 namespace zorvat::rank::schema {
 
-// The statements both stores run, in the SQL that SQLite and PostgreSQL share. Entries are never
-// changed or removed, so the id orders them by time; scores counts entries per score so that the
-// total and a new entry's rank need no scan of the entries.
+inline constexpr SqlDialect Sqlite {
+    "SQLite",
+    "INTEGER PRIMARY KEY",
+    " WITHOUT ROWID",
+    "", // BEGIN IMMEDIATE already lets one writer at a time
+    "",
+    "instr",
+};
 
-inline constexpr char TopEntries[] = "SELECT id, score, play, name, comment, created FROM entries "
-                                     "ORDER BY score DESC, id LIMIT $1";
-inline constexpr char Total[] = "SELECT COALESCE(SUM(n), 0) FROM scores";
-inline constexpr char CountScore[] = "INSERT INTO scores (score, n) VALUES ($1, 1) "
-                                     "ON CONFLICT (score) DO UPDATE SET n = scores.n + 1";
-inline constexpr char Better[] = "SELECT COALESCE(SUM(n), 0) FROM scores WHERE score > $1";
-inline constexpr char EqualAndEarlier[] = "SELECT COUNT(*) FROM entries WHERE score = $1 AND id <= $2";
+inline constexpr SqlDialect Postgres {
+    "PostgreSQL",
+    "BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY",
+    "",
+    "SELECT pg_advisory_xact_lock(20240615)",
+    "SET LOCAL statement_timeout = 0; SET LOCAL lock_timeout = 0",
+    "strpos",
+};
+
+/** The schema version this program writes. */
+int latestVersion();
+
+/** Brings the store to the latest version inside the session's open transaction, which must be
+    free of time-outs (counting a large store's entries takes longer than any post may); throws
+    StoreRefusal for a store that a later zorvat-rank has already changed. */
+void migrate(SqlSession& session);
 
 } // namespace zorvat::rank::schema

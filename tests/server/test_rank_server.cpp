@@ -205,7 +205,7 @@ void TestRankServer::hostileNamesAreEscapedOnTheRankingPage()
 void TestRankServer::rankingJsonHonoursItsLimit()
 {
     RunningServer& server = start();
-    m_store->addAll(std::vector<Submission>(150, Submission { 3, 1, "n", "" }), 1);
+    static_cast<SqlStore&>(*m_store).import(std::vector<RankedEntry>(150, RankedEntry { 0, 0, 3, 1, "n", "", 1 }));
     auto client = server.client();
     const auto count = [&](const std::string& query) {
         const auto res = client.Get("/zorvat/ranking.json" + query);

@@ -5,8 +5,13 @@
 #include "postgres_store.h"
 #include "sqlite_store.h"
 
+#include <QElapsedTimer>
 #include <QtTest>
 
+#include <algorithm>
+#include <atomic>
+#include <map>
+#include <mutex>
 #include <set>
 #include <thread>
 
@@ -28,6 +33,28 @@ std::vector<std::string> namesOf(const Ranking& ranking)
     return names;
 }
 
+// The ranking as the entries themselves give it (shown ones by score, then by earlier entry),
+// against what the store's counts answer for the page, the totals and the host's list.
+void compareWithTheEntries(SqlStore& store)
+{
+    std::vector<RankedEntry> shown;
+    for (const RankedEntry& e : store.exportEntries()) {
+        if (!e.hidden)
+            shown.push_back(e);
+    }
+    std::stable_sort(shown.begin(), shown.end(), [](const auto& a, const auto& b) { return a.score > b.score; });
+    const Ranking top = store.top(std::int64_t(shown.size()) + 1);
+    QCOMPARE(top.total, std::int64_t(shown.size()));
+    QCOMPARE(top.entries.size(), shown.size());
+    std::map<std::int64_t, std::int64_t> ranks;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        QCOMPARE(top.entries[i].id, shown[i].id);
+        ranks[shown[i].id] = std::int64_t(i) + 1;
+    }
+    for (const RankedEntry& e : store.list())
+        QCOMPARE(e.rank, e.hidden ? 0 : ranks.at(e.id));
+}
+
 } // namespace
 
 class TestRankStore : public QObject {
@@ -45,8 +72,24 @@ private Q_SLOTS:
     void concurrentPostsAreAllStoredOnce();
     void entriesSurviveReopening_data() { bothStores_data(); }
     void entriesSurviveReopening();
-    void manyEntriesAddedAtOnceCountLikeSingleOnes_data() { bothStores_data(); }
-    void manyEntriesAddedAtOnceCountLikeSingleOnes();
+    void importedEntriesKeepOrderTimesAddressesAndHiddenFlags_data() { bothStores_data(); }
+    void importedEntriesKeepOrderTimesAddressesAndHiddenFlags();
+    void firstReleaseTablesAreUpgradedWithTheirEntries_data() { bothStores_data(); }
+    void firstReleaseTablesAreUpgradedWithTheirEntries();
+    void moderationKeepsRanksAndTotalsExactWhilePostsArrive_data() { bothStores_data(); }
+    void moderationKeepsRanksAndTotalsExactWhilePostsArrive();
+    void resentPostIsAnsweredWithTheStoredEntry_data();
+    void resentPostIsAnsweredWithTheStoredEntry();
+    void identicalPostsArrivingTogetherAreStoredOnce_data() { bothStores_data(); }
+    void identicalPostsArrivingTogetherAreStoredOnce();
+    void lockedStoreFailsFastAndStoresNothing_data() { bothStores_data(); }
+    void lockedStoreFailsFastAndStoresNothing();
+    void backupUnderLoadHoldsEveryAcknowledgedEntry_data() { bothStores_data(); }
+    void backupUnderLoadHoldsEveryAcknowledgedEntry();
+    void bansCoverAddressesAndBlocks_data();
+    void bansCoverAddressesAndBlocks();
+    void bansPersistAndReachOtherProcesses_data() { bothStores_data(); }
+    void bansPersistAndReachOtherProcesses();
 
     void unreachableStoresFailWithAReason();
 
@@ -133,10 +176,16 @@ void TestRankStore::concurrentPostsAreAllStoredOnce()
     QCOMPARE(ranking.total, Clients * Posts);
     const std::vector<std::string> names = namesOf(ranking);
     QCOMPARE(std::set<std::string>(names.begin(), names.end()).size(), std::size_t(Clients * Posts));
+    // One writer numbers the entries 1, 2, ... in commit order, so an answer's total names the
+    // entries committed with it, and its rank is its place among them.
+    const std::vector<RankedEntry> stored = store->exportEntries();
     std::set<std::int64_t> ids;
     for (const auto& client : registrations) {
         for (const Registration& r : client) {
-            QVERIFY(r.rank >= 1 && r.rank <= r.total);
+            const RankedEntry& own = stored.at(std::size_t(r.id - 1));
+            const auto ahead = std::count_if(stored.begin(), stored.begin() + r.total,
+                [&](const RankedEntry& e) { return e.score > own.score || (e.score == own.score && e.id < own.id); });
+            QCOMPARE(r.rank, ahead + 1);
             ids.insert(r.id);
         }
     }
@@ -157,20 +206,290 @@ void TestRankStore::entriesSurviveReopening()
     QCOMPARE(namesOf(store->top(10)), (std::vector<std::string> { "after", "before" }));
 }
 
-void TestRankStore::manyEntriesAddedAtOnceCountLikeSingleOnes()
+void TestRankStore::importedEntriesKeepOrderTimesAddressesAndHiddenFlags()
+{
+    QFETCH(QString, kind);
+    std::vector<RankedEntry> entries(1000);
+    for (int i = 0; i < 1000; ++i) {
+        RankedEntry& e = entries[std::size_t(i)];
+        e = { i + 1, 0, i % 10, i, "bulk" + std::to_string(i), "c", 1000 + i, "198.51.100." + std::to_string(i % 3) };
+        e.hidden = i % 7 == 0;
+    }
+    std::reverse(entries.begin(), entries.end()); // the order is the ids', not the list's
+    const auto store = m_stores.make(kind);
+    store->import(entries);
+    std::reverse(entries.begin(), entries.end());
+    const std::vector<RankedEntry> back = store->exportEntries();
+    QCOMPARE(back.size(), entries.size());
+    for (std::size_t i = 0; i < back.size(); ++i) {
+        QCOMPARE(back[i].name, entries[i].name);
+        QCOMPARE(back[i].time, entries[i].time);
+        QCOMPARE(back[i].address, entries[i].address);
+        QCOMPARE(back[i].hidden, entries[i].hidden);
+    }
+    const auto shownFrom5
+        = std::count_if(entries.begin(), entries.end(), [](const RankedEntry& e) { return !e.hidden && e.score >= 5; });
+    const Registration r = store->add(entry(5, "single"), "192.0.2.1", 2000);
+    QCOMPARE(r.rank, shownFrom5 + 1);
+    compareWithTheEntries(*store);
+    QVERIFY_THROWS_EXCEPTION(StoreRefusal, store->import(entries));
+    QCOMPARE(store->forgetAddresses(1500), 500); // posted before 1500: the first 500
+    QCOMPARE(store->exportEntries().at(499).address, "");
+    QCOMPARE(store->exportEntries().at(500).address, entries[500].address);
+}
+
+void TestRankStore::firstReleaseTablesAreUpgradedWithTheirEntries()
+{
+    QFETCH(QString, kind);
+    m_stores.makeBare(kind);
+    const auto old = m_stores.connect(kind);
+    const std::string id = kind == "sqlite" ? "INTEGER PRIMARY KEY" : "BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY";
+    old->execute("CREATE TABLE entries (id " + id
+        + ", score INTEGER NOT NULL, play INTEGER NOT NULL, "
+          "name TEXT NOT NULL, comment TEXT NOT NULL, created BIGINT NOT NULL);"
+          "CREATE INDEX entries_by_rank ON entries (score DESC, id);"
+          "CREATE TABLE scores (score INTEGER PRIMARY KEY, n BIGINT NOT NULL);"
+          "INSERT INTO entries (score, play, name, comment, created) VALUES "
+          "(10, 1, 'a', '', 100), (30, 2, 'b', 'x', 101), (10, 3, 'c', '', 102);"
+          "INSERT INTO scores VALUES (10, 2), (30, 1)");
+    {
+        const auto store = m_stores.reopen(kind);
+        QCOMPARE(namesOf(store->top(10)), (std::vector<std::string> { "b", "a", "c" }));
+        const Registration d = store->add(entry(10, "d"), "192.0.2.1", 200);
+        QCOMPARE(d.rank, 4);
+        QCOMPARE(d.total, 4);
+        QCOMPARE(store->hide({ d.id - 3 }), 1); // "a"
+        QCOMPARE(store->list("c").at(0).rank, 2);
+    }
+    const auto again = m_stores.reopen(kind); // a second start changes nothing
+    QCOMPARE(again->list().at(0).address, "192.0.2.1");
+    QCOMPARE(again->list().at(1).address, "");
+    compareWithTheEntries(*again);
+    old->execute("UPDATE schema_version SET version = version + 1");
+    QVERIFY_THROWS_EXCEPTION(StoreRefusal, m_stores.reopen(kind));
+}
+
+void TestRankStore::moderationKeepsRanksAndTotalsExactWhilePostsArrive()
 {
     QFETCH(QString, kind);
     const auto store = m_stores.make(kind);
-    std::vector<Submission> many;
-    for (int i = 0; i < 1000; ++i)
-        many.push_back(entry(i % 10, "bulk" + std::to_string(i)));
-    store->addAll(many, 1);
-    const Registration r = store->add(entry(5, "single"), "192.0.2.1", 2);
-    QCOMPARE(r.total, 1001);
-    QCOMPARE(r.rank, 4 * 100 + 100 + 1); // 9..6 and the earlier 5s before it
-    const Ranking top = store->top(3);
-    QCOMPARE(top.total, 1001);
-    QCOMPARE(namesOf(top), (std::vector<std::string> { "bulk9", "bulk19", "bulk29" }));
+    const auto other = m_stores.reopen(kind); // a second server process on the same data
+    std::vector<std::int64_t> ids;
+    for (int i = 0; i < 200; ++i)
+        ids.push_back(store->add(entry(i % 7, "seed" + std::to_string(i)), "192.0.2.1", i).id);
+    std::vector<std::thread> posters;
+    for (int c = 0; c < 4; ++c) {
+        posters.emplace_back([&, c] {
+            for (int p = 0; p < 60; ++p)
+                (c % 2 ? *store : *other)
+                    .add(entry(p % 9, std::to_string(c) + "-" + std::to_string(p)), "192.0.2.2", p);
+        });
+    }
+    for (int round = 0; round < 20; ++round) {
+        const std::int64_t id = ids[std::size_t(round * 9)];
+        QCOMPARE(store->hide({ id, id + 1 }), 2);
+        QCOMPARE(other->hide({ id }), 0);
+        QCOMPARE(other->unhide({ id + 1, id + 1 }), 1);
+        QCOMPARE(store->remove({ id + 2, -5 }), 1);
+    }
+    for (std::thread& poster : posters)
+        poster.join();
+    compareWithTheEntries(*store);
+    compareWithTheEntries(*other);
+    QCOMPARE(store->top(1).total, 200 - 20 - 20 + 4 * 60);
+}
+
+void TestRankStore::resentPostIsAnsweredWithTheStoredEntry_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("comment");
+    QTest::addColumn<int>("later");
+    QTest::addColumn<bool>("resent");
+    for (const QString& kind : FreshStores::kinds()) {
+        const auto row
+            = [&](const char* name) -> QTestData& { return QTest::newRow(qPrintable(kind + ": " + name)) << kind; };
+        row("same address, same game") << "192.0.2.1"
+                                       << "gg" << 60 << true;
+        row("other address") << "192.0.2.2"
+                             << "gg" << 60 << false;
+        row("changed comment") << "192.0.2.1"
+                               << "gg!" << 60 << false;
+        row("eleven minutes later") << "192.0.2.1"
+                                    << "gg" << 660 << false;
+    }
+}
+
+void TestRankStore::resentPostIsAnsweredWithTheStoredEntry()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, address);
+    QFETCH(QString, comment);
+    QFETCH(int, later);
+    QFETCH(bool, resent);
+    const auto store = m_stores.make(kind);
+    store->add(entry(50, "best"), "192.0.2.9", 1000);
+    const Registration first = store->add(entry(20, "me", 3, "gg"), "192.0.2.1", 1000);
+    store->add(entry(20, "tie"), "192.0.2.9", 1001);
+    const Registration again
+        = store->add(entry(20, "me", 3, comment.toStdString()), address.toStdString(), 1000 + later);
+    QCOMPARE(again.resent, resent);
+    QCOMPARE(again.id == first.id, resent);
+    QCOMPARE(again.rank, resent ? 2 : 4);
+    QCOMPARE(again.total, resent ? 3 : 4);
+    QCOMPARE(store->top(10).total, resent ? 3 : 4);
+}
+
+void TestRankStore::identicalPostsArrivingTogetherAreStoredOnce()
+{
+    QFETCH(QString, kind);
+    const auto store = m_stores.make(kind);
+    const auto other = m_stores.reopen(kind);
+    std::vector<Registration> answers(8);
+    std::vector<std::thread> senders;
+    for (std::size_t c = 0; c < answers.size(); ++c)
+        senders.emplace_back([&, c] { answers[c] = (c % 2 ? *store : *other).add(entry(7, "twice"), "192.0.2.1", 5); });
+    for (std::thread& sender : senders)
+        sender.join();
+    QCOMPARE(store->top(10).total, 1);
+    for (const Registration& r : answers) {
+        QCOMPARE(r.id, answers[0].id);
+        QCOMPARE(r.rank, 1);
+    }
+}
+
+void TestRankStore::lockedStoreFailsFastAndStoresNothing()
+{
+    QFETCH(QString, kind);
+    StoreTimeouts quick;
+    quick.statement = std::chrono::milliseconds(1000);
+    quick.lock = quick.queue = std::chrono::milliseconds(300);
+    const auto store = m_stores.make(kind, quick);
+    store->add(entry(1, "before"), "192.0.2.1", 1);
+    const auto holder = m_stores.connect(kind);
+    holder->execute(kind == "sqlite" ? "BEGIN EXCLUSIVE; DELETE FROM bans"
+                                     : "BEGIN; LOCK TABLE entries, counts IN ACCESS EXCLUSIVE MODE");
+    const auto failsOrAnswersFast = [&](auto call, bool mustFail) {
+        QElapsedTimer timer;
+        timer.start();
+        bool failed = false;
+        try {
+            call();
+        } catch (const StoreFailure&) {
+            failed = true;
+        }
+        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed()) + " ms"));
+        QVERIFY(failed || !mustFail);
+    };
+    // Readers of the SQLite file read past a writer's lock; PostgreSQL's wait for the table.
+    failsOrAnswersFast([&] { store->add(entry(2, "locked out"), "192.0.2.1", 2); }, true);
+    failsOrAnswersFast([&] { store->top(10); }, kind == "postgres");
+    failsOrAnswersFast([&] { store->check(); }, kind == "postgres");
+    holder->execute("ROLLBACK");
+    QCOMPARE(store->add(entry(3, "after"), "192.0.2.1", 3).total, 2);
+}
+
+void TestRankStore::backupUnderLoadHoldsEveryAcknowledgedEntry()
+{
+    QFETCH(QString, kind);
+    const auto store = m_stores.make(kind);
+    const std::string file = m_stores.sqlitePath() + ".backup";
+    if (kind == "postgres") {
+        try {
+            store->backup(file);
+            QFAIL("a PostgreSQL store made a backup of its own");
+        } catch (const StoreRefusal& refusal) {
+            QVERIFY(std::string(refusal.what()).find("pg_dump") != std::string::npos);
+        }
+        return;
+    }
+    std::mutex acknowledgedMutex;
+    std::set<std::int64_t> acknowledged;
+    std::atomic<bool> stop = false;
+    std::vector<std::thread> posters;
+    for (int c = 0; c < 4; ++c) {
+        posters.emplace_back([&, c] {
+            for (int p = 0; !stop; ++p) {
+                const auto id
+                    = store->add(entry(p % 50, std::to_string(c) + "-" + std::to_string(p)), "192.0.2.1", p).id;
+                const std::lock_guard lock(acknowledgedMutex);
+                acknowledged.insert(id);
+            }
+        });
+    }
+    const auto acknowledgedCount = [&] {
+        const std::lock_guard lock(acknowledgedMutex);
+        return acknowledged.size();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(acknowledgedCount() > 300, 10'000);
+    std::set<std::int64_t> before;
+    {
+        const std::lock_guard lock(acknowledgedMutex);
+        before = acknowledged;
+    }
+    store->backup(file);
+    stop = true;
+    for (std::thread& poster : posters)
+        poster.join();
+    SqliteStore copy(file);
+    std::set<std::int64_t> copied;
+    for (const RankedEntry& e : copy.exportEntries())
+        copied.insert(e.id);
+    QVERIFY(std::includes(copied.begin(), copied.end(), before.begin(), before.end()));
+    compareWithTheEntries(copy);
+}
+
+void TestRankStore::bansCoverAddressesAndBlocks_data()
+{
+    QTest::addColumn<QString>("ban");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<bool>("covered");
+    QTest::newRow("the address") << "192.0.2.7"
+                                 << "192.0.2.7" << true;
+    QTest::newRow("a longer address") << "192.0.2.7"
+                                      << "192.0.2.70" << false;
+    QTest::newRow("in the block") << "192.0.2.0/24"
+                                  << "192.0.2.255" << true;
+    QTest::newRow("next block") << "192.0.2.0/24"
+                                << "192.0.3.0" << false;
+    QTest::newRow("block written with host bits") << "192.0.2.77/25"
+                                                  << "192.0.2.1" << true;
+    QTest::newRow("IPv4 as IPv6 names it") << "192.0.2.0/24"
+                                           << "::ffff:192.0.2.9" << true;
+    QTest::newRow("IPv6 block") << "2001:db8::/32"
+                                << "2001:db8:ffff::1" << true;
+    QTest::newRow("outside the IPv6 block") << "2001:db8::/32"
+                                            << "2001:db9::1" << false;
+    QTest::newRow("no address") << "192.0.2.0/24"
+                                << "unknown" << false;
+}
+
+void TestRankStore::bansCoverAddressesAndBlocks()
+{
+    QFETCH(QString, ban);
+    QFETCH(QString, address);
+    QFETCH(bool, covered);
+    const std::string block = AddressBans::canonical(ban.toStdString());
+    const AddressBans bans({ { "198.51.100.0/24", "other", 0 }, { block, "why", 0 } });
+    QCOMPARE(bans.match(address.toStdString()) != nullptr, covered);
+    QCOMPARE(AddressBans::canonical(block), block);
+}
+
+void TestRankStore::bansPersistAndReachOtherProcesses()
+{
+    QFETCH(QString, kind);
+    const auto store = m_stores.make(kind);
+    const auto other = m_stores.reopen(kind);
+    QCOMPARE(other->banned("192.0.2.9"), std::nullopt);
+    store->ban("192.0.2.0/24", "荒らし", 10);
+    QCOMPARE(store->banned("192.0.2.9"), std::optional<std::string>("荒らし"));
+    QTRY_VERIFY_WITH_TIMEOUT(other->banned("192.0.2.9").has_value(), 5000);
+    QCOMPARE(m_stores.reopen(kind)->bans().at(0).prefix, "192.0.2.0/24");
+    QVERIFY(other->unban("192.0.2.0/24"));
+    QVERIFY(!other->unban("192.0.2.0/24"));
+    QTRY_VERIFY_WITH_TIMEOUT(!store->banned("192.0.2.9").has_value(), 5000);
+    for (const char* notAnAddress : { "", "192.0.2", "192.0.2.0/33", "example.org", "::1/129" })
+        QVERIFY_THROWS_EXCEPTION(StoreRefusal, store->ban(notAnAddress, "", 1));
 }
 
 void TestRankStore::unreachableStoresFailWithAReason()
