@@ -11,137 +11,100 @@
 #include <sstream>
 
 using namespace zorvat::InternetRank;
-using zorvat::testing::fileBytes;
 
 namespace {
 
-const QByteArray Env = "http://env.example/rank.cgi";
-const QByteArray Home = "url=https://home.example/rank.cgi\ncheck_multiplier=41\ncheck_offset=3\n";
-const QByteArray School = "url=http://school.example/rank.cgi\ncheck_multiplier=52\n";
-const QByteArray Club = "url=http://club.example/rank.cgi\n";
-using Files = QList<QByteArray>; // the ranking.conf of the home folder and of two system folders
-const int M = CheckMultiplier;
-const int O = CheckOffset;
+using Files = QList<QByteArray>; // ranking.conf in the home folder and in two system folders; empty for none
+const QByteArray Home = "url=https://home.example/r.cgi\ncheck_multiplier=41\ncheck_offset=3\n";
+const QByteArray School = "url=http://school.example/r.cgi\ncheck_multiplier=52\n";
+const QString NotUrl = " is not an http:// or https:// address in printable ASCII without blanks, quotes, <, > or "
+                       "backslashes";
 
 } // namespace
 
-// The player's home folder and two system folders in a private place; the environment made up.
 class TestRankTarget : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void pageCarriesTheAddressAndNumbersOfTheFirstSourceNamingAnAddress_data();
-    void pageCarriesTheAddressAndNumbersOfTheFirstSourceNamingAnAddress();
-    void badValuePassesItsSourceOverWithOneLine_data();
-    void badValuePassesItsSourceOverWithOneLine();
+    void pagePostsToTheFirstGoodSourceWithItsNumbers_data();
+    void pagePostsToTheFirstGoodSourceWithItsNumbers();
 
 private:
-    RankTarget find(QByteArray env, const Files& files);
-    QString conf(const char* folder) const { return m_dir.filePath(QLatin1String(folder) + "/zorvat/ranking.conf"); }
-
     QTemporaryDir m_dir;
-    std::ostringstream m_warnings;
 };
 
-RankTarget TestRankTarget::find(QByteArray env, const Files& files)
-{
-    const char* folders[] = { "home", "etc1", "etc2" };
-    for (int i = 0; i < 3; ++i) {
-        QFile::remove(conf(folders[i]));
-        QDir().mkpath(QFileInfo(conf(folders[i])).path());
-        if (!files.value(i).isEmpty())
-            zorvat::testing::putFile(conf(folders[i]), files[i]);
-    }
-    // A relative folder is no folder of XDG_CONFIG_DIRS.
-    const QByteArray dirs = "etc0:" + QFile::encodeName(m_dir.filePath("etc1") + ':' + m_dir.filePath("etc2"));
-    m_warnings.str({});
-    return findRankTarget(
-        [&](const char* name) -> const char* {
-            return name == std::string_view("ZORVAT_RANK_URL") ? env.constData()
-                : name == std::string_view("XDG_CONFIG_DIRS")  ? dirs.constData()
-                                                               : nullptr;
-        },
-        QFile::encodeName(m_dir.filePath("home")).toStdString(), m_warnings);
-}
-
-void TestRankTarget::pageCarriesTheAddressAndNumbersOfTheFirstSourceNamingAnAddress_data()
+void TestRankTarget::pagePostsToTheFirstGoodSourceWithItsNumbers_data()
 {
     QTest::addColumn<QByteArray>("env");
     QTest::addColumn<Files>("files");
     QTest::addColumn<QByteArray>("url");
     QTest::addColumn<int>("pass"); // of a score of 12
-    QTest::newRow("nothing set: the build's") << QByteArray() << Files() << QByteArray(RankUrl) << 12 * M + O;
-    QTest::newRow("environment first, build's numbers") << Env << Files { Home, School } << Env << 12 * M + O;
-    QTest::newRow("home before the system")
-        << QByteArray() << Files { Home, School, Club } << QByteArray("https://home.example/rank.cgi") << 12 * 41 + 3;
+    QTest::addColumn<QString>("warning"); // %1: the home folder's ranking.conf
+    const int build = 12 * CheckMultiplier + CheckOffset;
+    const int home = 12 * 41 + 3;
+    const int school = 12 * 52 + CheckOffset;
+    const QByteArray homeUrl = "https://home.example/r.cgi";
+    const QByteArray schoolUrl = "http://school.example/r.cgi";
+    QTest::newRow("nothing set: the build's") << QByteArray() << Files() << QByteArray(RankUrl) << build << QString();
+    QTest::newRow("environment first, build's numbers")
+        << QByteArray("http://e.example/") << Files { Home } << QByteArray("http://e.example/") << build << QString();
+    QTest::newRow("home before the system") << QByteArray() << Files { Home, School } << homeUrl << home << QString();
     QTest::newRow("system folders in order, a number left out")
-        << QByteArray() << Files { "# none\n", School, Club } << QByteArray("http://school.example/rank.cgi")
-        << 12 * 52 + O;
+        << QByteArray() << Files { "# none\n", School, Home } << schoolUrl << school << QString();
     QTest::newRow("comments, blanks, CR LF, byte order mark")
-        << QByteArray()
-        << Files { "\xEF\xBB\xBF# ours\r\n\r\n url = https://a.example/r.cgi?k=1 \r\ncheck_offset=0\r\n" }
-        << QByteArray("https://a.example/r.cgi?k=1") << 12 * M;
+        << QByteArray() << Files { "\xEF\xBB\xBF# ours\r\n\r\n url = https://a.example/?k=1 \r\ncheck_offset=0\r\n" }
+        << QByteArray("https://a.example/?k=1") << 12 * CheckMultiplier << QString();
+    for (const char* bad : { "ftp://x/", "http://", "http://x/a b", "http://x/\"", "http://x/'", "http://x/<b>",
+             "http://x\\y", "http://x/\x1b", "http://\xe4\xbe\x8b.jp/" })
+        QTest::addRow("environment %s", QByteArray(bad).toPercentEncoding().constData()) << QByteArray(
+            bad) << Files { Home } << homeUrl << home << "zorvat: ZORVAT_RANK_URL" + NotUrl + "; it is not used\n";
+    const auto badFile = [&](const char* name, const char* conf, const QString& why) {
+        QTest::newRow(name) << QByteArray() << Files { conf, School } << schoolUrl << school
+                            << QStringLiteral("zorvat: %1:2: %2; the file is not used\n").arg("%1", why);
+    };
+    badFile("url in quotes", "#\nurl=\"http://x/\"\n", "url" + NotUrl);
+    badFile("multiplier of 3 digits", "url=http://x/\ncheck_multiplier=100\n",
+        "check_multiplier is not a number from 10 to 99");
+    badFile("multiplier 09", "url=http://x/\ncheck_multiplier=09\n", "check_multiplier is not a number from 10 to 99");
+    badFile("offset of 2 digits", "url=http://x/\ncheck_offset=10\n", "check_offset is not a number from 0 to 9");
+    QTest::newRow("numbers without an address")
+        << QByteArray() << Files { "check_offset=1\n", School } << schoolUrl << school
+        << QStringLiteral("zorvat: %1: check numbers without a url; the file is not used\n");
+    QTest::newRow("unknown key ignored, file used")
+        << QByteArray() << Files { "url=http://x/\ncheck_multipler=41\n" } << QByteArray("http://x/") << build
+        << QStringLiteral("zorvat: %1:2: not a url=, check_multiplier= or check_offset= line; it is ignored\n");
 }
 
-void TestRankTarget::pageCarriesTheAddressAndNumbersOfTheFirstSourceNamingAnAddress()
+void TestRankTarget::pagePostsToTheFirstGoodSourceWithItsNumbers()
 {
     QFETCH(QByteArray, env);
     QFETCH(Files, files);
     QFETCH(QByteArray, url);
     QFETCH(int, pass);
-    const RankTarget target = find(env, files);
-    QCOMPARE(m_warnings.str(), std::string());
+    QFETCH(QString, warning);
+    const char* folders[] = { "home", "etc1", "etc2" };
+    for (int i = 0; i < 3; ++i) {
+        const QString conf = m_dir.filePath(QLatin1String(folders[i]) + "/zorvat/ranking.conf");
+        QFile::remove(conf);
+        QVERIFY(QDir().mkpath(QFileInfo(conf).path()));
+        if (!files.value(i).isEmpty())
+            zorvat::testing::putFile(conf, files[i]);
+    }
+    // A relative folder is no folder of XDG_CONFIG_DIRS.
+    const QByteArray dirs = "etc0:" + QFile::encodeName(m_dir.filePath("etc1") + ':' + m_dir.filePath("etc2"));
+    const auto environment = [&](std::string_view name) {
+        return name == "ZORVAT_RANK_URL" ? env.constData() : name == "XDG_CONFIG_DIRS" ? dirs.constData() : nullptr;
+    };
+    std::ostringstream warnings;
+    const RankTarget target
+        = findRankTarget(environment, QFile::encodeName(m_dir.filePath("home")).toStdString(), warnings);
+    QCOMPARE(QString::fromStdString(warnings.str()), warning.replace("%1", m_dir.filePath("home/zorvat/ranking.conf")));
 
-    const QString startFolder = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_dir.path()));
     WriteRankPage(12, 3, target);
-    const QList<QByteArray> page = fileBytes(QStringLiteral("intsc.htm")).split('\n');
-    QDir::setCurrent(startFolder);
+    const QList<QByteArray> page = zorvat::testing::fileBytes("intsc.htm").split('\n');
     QCOMPARE(page.value(13), "\"" + url + "\">\r");
     QCOMPARE(page.value(16), R"(  <INPUT TYPE="hidden" NAME="pass" VALUE=")" + QByteArray::number(pass) + "\" >\r");
-}
-
-void TestRankTarget::badValuePassesItsSourceOverWithOneLine_data()
-{
-    QTest::addColumn<QByteArray>("env");
-    QTest::addColumn<QByteArray>("home");
-    QTest::addColumn<QByteArray>("url");
-    QTest::addColumn<QString>("warning"); // %1: the home folder's ranking.conf
-    const QString notUrl = "is not an http:// or https:// address in printable ASCII without blanks, quotes, <, > or "
-                           "backslashes";
-    const QByteArray school = "http://school.example/rank.cgi";
-    const std::pair<const char*, const char*> badUrls[] = { { "ftp", "ftp://x/rank.cgi" }, { "no host", "http://" },
-        { "blank", "http://x/a b" }, { "double quote", "http://x/\"" }, { "single quote", "http://x/'" },
-        { "tag", "http://x/<b>" }, { "backslash", "http://x\\y" }, { "control character", "http://x/\x1b" },
-        { "not ASCII", "http://\xe4\xbe\x8b.jp/" } };
-    for (const auto& [what, bad] : badUrls)
-        QTest::addRow("environment: %s", what)
-            << QByteArray(bad) << QByteArray() << school << "zorvat: ZORVAT_RANK_URL " + notUrl + "; it is not used\n";
-    const QString passedOver = QStringLiteral("zorvat: %1:2: %2; the file is not used\n");
-    const auto file = [&](const char* name, const char* conf, const QString& why) {
-        QTest::newRow(name) << QByteArray() << QByteArray(conf) << school << passedOver.arg("%1", why);
-    };
-    file("url in quotes", "#\nurl=\"http://x/\"\n", "url " + notUrl);
-    file("multiplier of 3 digits", "url=http://x/\ncheck_multiplier=100\n",
-        "check_multiplier is not a number from 10 to 99");
-    file("multiplier 09", "url=http://x/\ncheck_multiplier=09\n", "check_multiplier is not a number from 10 to 99");
-    file("offset of 2 digits", "url=http://x/\ncheck_offset=10\n", "check_offset is not a number from 0 to 9");
-    QTest::newRow("numbers without an address")
-        << QByteArray() << QByteArray("check_offset=1\n") << school
-        << QStringLiteral("zorvat: %1: check numbers without a url; the file is not used\n");
-    QTest::newRow("unknown key ignored, file used")
-        << QByteArray() << QByteArray("url=http://x/\ncheck_multipler=41\n") << QByteArray("http://x/")
-        << QStringLiteral("zorvat: %1:2: not a url=, check_multiplier= or check_offset= line; it is ignored\n");
-}
-
-void TestRankTarget::badValuePassesItsSourceOverWithOneLine()
-{
-    QFETCH(QByteArray, env);
-    QFETCH(QByteArray, home);
-    QFETCH(QByteArray, url);
-    QFETCH(QString, warning);
-    QCOMPARE(QByteArray::fromStdString(find(env, { home, School }).url), url);
-    QCOMPARE(QString::fromStdString(m_warnings.str()), warning.replace(QLatin1String("%1"), conf("home")));
 }
 
 QTEST_GUILESS_MAIN(TestRankTarget)
