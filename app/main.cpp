@@ -10,6 +10,7 @@
 #include "main_window.h"
 #include "name_prompt_dialog.h"
 #include "pictures.h"
+#include "rank_target.h"
 #include "ranking_question_box.h"
 #include "records_window.h"
 #include "score_keeper.h"
@@ -21,6 +22,9 @@
 #include <QApplication>
 
 #include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
 
 using namespace zorvat;
 
@@ -61,7 +65,13 @@ int main(int argc, char* argv[])
     RankingQuestionBox rankingQuestion;
     DesktopOpener desktop;
     const FileCalls files;
-    ScoreKeeper records(TIniFile::defaultLocation(), namePrompt, rankingQuestion, desktop, files);
+    // The ranking server is chosen once, before any game; the user's ranking.conf is looked for in
+    // the configuration folder that holds the settings file. A bad setting is only reported on
+    // standard error: the game plays the same whichever server its page posts to.
+    const std::filesystem::path settingsFile = TIniFile::defaultLocation();
+    const InternetRank::RankTarget rankTarget = InternetRank::findRankTarget(
+        [](const char* name) { return std::getenv(name); }, settingsFile.parent_path(), std::cerr);
+    ScoreKeeper records(settingsFile, rankTarget, namePrompt, rankingQuestion, desktop, files);
     const SystemClock clock;
     Game game(window, tunes, records, clock);
     IdleHook idle([&game](bool& IdleDone) { game.AppIdle(IdleDone); }, showErrorBox);

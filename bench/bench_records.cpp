@@ -68,7 +68,7 @@ int main()
 
     Player player;
     const FileCalls files;
-    ScoreKeeper records(path.toStdString(), player, player, player, files);
+    ScoreKeeper records(path.toStdString(), InternetRank::builtInRankTarget(), player, player, player, files);
     const auto oneSave = [&] { records.hiscchk(9); };
     const auto elevenWrites = [&] {
         TIniFile ini(path.toStdString());

@@ -48,7 +48,8 @@ long peakKiB()
 // folder of its own, errors dropped and idle steps counted.
 struct Program {
     explicit Program(int idlePeriodMs)
-        : records(dir.filePath(QStringLiteral("Zorvat.ini")).toStdString(), namePrompt, rankingQuestion, desktop, files)
+        : records(dir.filePath(QStringLiteral("Zorvat.ini")).toStdString(), InternetRank::builtInRankTarget(),
+            namePrompt, rankingQuestion, desktop, files)
         , idle(
               [this](bool& IdleDone) {
                   ++idleCalls;

@@ -17,7 +17,7 @@ std::string decimal(std::int32_t value)
 
 } // namespace
 
-std::string rankPageBytes(std::int32_t Score, std::int32_t PlayCount, std::string_view url)
+std::string rankPageBytes(std::int32_t Score, std::int32_t PlayCount, std::string_view url, CheckNumbers check)
 {
     const std::string score = decimal(Score);
     const std::string lines[] = {
@@ -37,7 +37,7 @@ std::string rankPageBytes(std::int32_t Score, std::int32_t PlayCount, std::strin
         std::string("\"").append(url).append("\">"),
         R"(  <INPUT TYPE="hidden" NAME="sc" VALUE=")" + score + "\" >",
         R"(  <INPUT TYPE="hidden" NAME="play" VALUE=")" + decimal(PlayCount) + "\" >",
-        R"(  <INPUT TYPE="hidden" NAME="pass" VALUE=")" + decimal(CheckCode(Score)) + "\" >",
+        R"(  <INPUT TYPE="hidden" NAME="pass" VALUE=")" + decimal(CheckCode(Score, check)) + "\" >",
         "\t"
         R"(<p align="center">名前：<input type="text" size="20" name="name"></p>)",
         R"(  <p align="center">一言：<input type="text" size="54" name="com"></p>)",

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "file_calls.h"
+#include "rank_target.h"
 
 #include <cstdint>
 
@@ -11,8 +12,9 @@ namespace zorvat::InternetRank {
 inline constexpr char RankPageName[] = "intsc.htm";
 
 /** Writes "intsc.htm" into the current folder, through `calls`: the ranking form for this score
-    and game count. Throws Error with the system's reason for the failure (writeErrorText); the old
-    page then stays whole. */
-void WriteRankPage(std::int32_t Score, std::int32_t PlayCount, const FileCalls& calls = FileCalls());
+    and game count, posting to `target`. Throws Error with the system's reason for the failure
+    (writeErrorText); the old page then stays whole. */
+void WriteRankPage(
+    std::int32_t Score, std::int32_t PlayCount, const RankTarget& target, const FileCalls& calls = FileCalls());
 
 } // namespace zorvat::InternetRank

@@ -14,9 +14,10 @@
 
 namespace zorvat {
 
-ScoreKeeper::ScoreKeeper(std::filesystem::path settingsFile, NamePrompt& namePrompt, RankingQuestion& rankingQuestion,
-    DocumentOpener& opener, const FileCalls& files)
+ScoreKeeper::ScoreKeeper(std::filesystem::path settingsFile, InternetRank::RankTarget rankTarget,
+    NamePrompt& namePrompt, RankingQuestion& rankingQuestion, DocumentOpener& opener, const FileCalls& files)
     : m_file(std::move(settingsFile))
+    , m_rankTarget(std::move(rankTarget))
     , m_namePrompt(namePrompt)
     , m_rankingQuestion(rankingQuestion)
     , m_opener(opener)
@@ -59,7 +60,7 @@ bool ScoreKeeper::ConfirmRanking(const std::string& message)
 void ScoreKeeper::WriteRankPage(std::int32_t score)
 {
     load();
-    InternetRank::WriteRankPage(score, m_table.PlayCount, m_files);
+    InternetRank::WriteRankPage(score, m_table.PlayCount, m_rankTarget, m_files);
 }
 
 void ScoreKeeper::OpenRankPage()

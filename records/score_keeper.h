@@ -4,6 +4,7 @@
 #include "file_writer.h"
 #include "game_records.h"
 #include "high_scores.h"
+#include "rank_target.h"
 
 #include <filesystem>
 #include <optional>
@@ -25,9 +26,10 @@ class RankingQuestion;
 // again, counts the game in and replaces it once.
 class ScoreKeeper : public GameRecords {
 public:
-    /** Touches no file: the table is read by load(). Both files are written through `files`. */
-    ScoreKeeper(std::filesystem::path settingsFile, NamePrompt& namePrompt, RankingQuestion& rankingQuestion,
-        DocumentOpener& opener, const FileCalls& files);
+    /** Touches no file: the table is read by load(). Both files are written through `files`; the
+        ranking page posts to `rankTarget`. */
+    ScoreKeeper(std::filesystem::path settingsFile, InternetRank::RankTarget rankTarget, NamePrompt& namePrompt,
+        RankingQuestion& rankingQuestion, DocumentOpener& opener, const FileCalls& files);
 
     /** Reads the table and the game count as the settings file now holds them, with the games
         whose save failed counted in; the first step of start-up, and again before the table is shown. */
@@ -54,6 +56,7 @@ private:
     std::string fileName() const { return m_file.filename().string(); }
 
     std::filesystem::path m_file;
+    const InternetRank::RankTarget m_rankTarget;
     NamePrompt& m_namePrompt;
     RankingQuestion& m_rankingQuestion;
     DocumentOpener& m_opener;

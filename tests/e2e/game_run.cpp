@@ -51,7 +51,7 @@ bool GameRun::prepareFolders()
         return false;
     }
     const QDir root(m_root.path());
-    for (const char* folder : { "work", "config", "bin", "runtime" }) {
+    for (const char* folder : { "work", "config", "system-config", "bin", "runtime" }) {
         if (!root.mkpath(QString::fromLatin1(folder))) {
             m_error = QStringLiteral("cannot make %1").arg(root.filePath(QString::fromLatin1(folder)));
             return false;
@@ -83,9 +83,13 @@ bool GameRun::start(const QString& executable, const QString& display)
     env.insert(QStringLiteral("DISPLAY"), display);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), root.filePath(QStringLiteral("config")));
+    // Neither this machine's ranking.conf nor a ZORVAT_RANK_URL of the shell moves the page elsewhere.
+    env.insert(QStringLiteral("XDG_CONFIG_DIRS"), root.filePath(QStringLiteral("system-config")));
+    env.remove(QStringLiteral("ZORVAT_RANK_URL"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root.filePath(QStringLiteral("runtime")));
     env.insert(QStringLiteral("PATH"), root.filePath(QStringLiteral("bin")) + ':' + env.value(QStringLiteral("PATH")));
     env.insert(QStringLiteral("BROWSER"), root.filePath(QStringLiteral("bin/xdg-open")));
+    env.insert(m_environment);
     m_game.setProcessEnvironment(env);
     m_game.setWorkingDirectory(workFolder());
     m_game.start(executable, QStringList());

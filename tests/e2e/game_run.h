@@ -3,15 +3,16 @@
 
 #include <QByteArray>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
 
 namespace zorvat::e2e {
 
 // One run of the real game executable, set up as on a machine where it has never run:
-// an empty configuration folder, an empty working folder from which it is started, and
-// in place of the desktop's document opener a stand-in that only notes what it was
-// handed, so that no browser starts.
+// empty configuration folders (so the page posts to the build's ranking server), an empty
+// working folder from which it is started, and in place of the desktop's document opener a
+// stand-in that only notes what it was handed, so that no browser starts.
 class GameRun {
 public:
     GameRun();
@@ -31,6 +32,8 @@ public:
     bool sendSignal(int signal);
     /** The settings file the game finds at start-up: none unless this is set before start(). */
     void setSettings(const QByteArray& bytes) { m_settings = bytes; }
+    /** A variable of the game's environment, set before start(). */
+    void setEnvironment(const QString& name, const QString& value) { m_environment.insert(name, value); }
 
     /** The folder the game was started from, where it writes the ranking page. */
     QString workFolder() const;
@@ -49,6 +52,7 @@ private:
     QProcess m_game;
     QByteArray m_output;
     QByteArray m_settings;
+    QProcessEnvironment m_environment;
     QString m_error;
 };
 

@@ -20,7 +20,7 @@ namespace {
 // The game's records on the settings folder's file, read as start-up reads them.
 struct Keeper {
     explicit Keeper(const SettingsFolder& folder)
-        : records(folder.iniPath().toStdString(), prompt, question, desktop, files)
+        : records(folder.iniPath().toStdString(), InternetRank::builtInRankTarget(), prompt, question, desktop, files)
     {
         records.load();
     }

@@ -23,6 +23,8 @@ using namespace zorvat::testing;
 
 namespace {
 
+const InternetRank::RankTarget BuiltIn = InternetRank::builtInRankTarget();
+
 // The page exactly as the ranking server's form expects it, one UTF-8 line per entry.
 QStringList expectedLines(int score, int playCount, int checkCode)
 {
@@ -62,7 +64,7 @@ QByteArray readPage()
 QString writeFailure(std::int32_t score, std::int32_t playCount)
 {
     try {
-        InternetRank::WriteRankPage(score, playCount);
+        InternetRank::WriteRankPage(score, playCount, BuiltIn);
     } catch (const Error& error) {
         return QString::fromUtf8(error.what());
     }
@@ -139,7 +141,7 @@ void TestInternetRank::pageCarriesScoreCountAndCheckCodeInItsFixedLines()
     QFETCH(int, score);
     QFETCH(int, playCount);
     QFETCH(int, checkCode);
-    InternetRank::WriteRankPage(score, playCount);
+    InternetRank::WriteRankPage(score, playCount, BuiltIn);
     const QByteArray page = readPage();
 
     QByteArray expected;
@@ -155,7 +157,7 @@ void TestInternetRank::pageCarriesScoreCountAndCheckCodeInItsFixedLines()
 
 void TestInternetRank::pageIsCodePage932WithCrLfAndTheSpacingTheServerExpects()
 {
-    InternetRank::WriteRankPage(0, 0);
+    InternetRank::WriteRankPage(0, 0, BuiltIn);
     const QByteArray page = readPage();
     QVERIFY(page.startsWith("<html>"));
     QVERIFY(page.endsWith("</form></body></html>\r\n"));
@@ -179,8 +181,8 @@ void TestInternetRank::pageIsCodePage932WithCrLfAndTheSpacingTheServerExpects()
 
 void TestInternetRank::secondWriteReplacesTheFirstCompletely()
 {
-    InternetRank::WriteRankPage(123456, 99);
-    InternetRank::WriteRankPage(0, 100);
+    InternetRank::WriteRankPage(123456, 99, BuiltIn);
+    InternetRank::WriteRankPage(0, 100, BuiltIn);
     const QByteArray page = readPage();
     QCOMPARE(page, QByteArray::fromStdString(InternetRank::rankPageBytes(0, 100, InternetRank::RankUrl)));
     QVERIFY(page.contains("NAME=\"play\" VALUE=\"100\" >"));
@@ -214,7 +216,7 @@ void TestInternetRank::failedWriteSaysWhyAndLeavesTheOldPageWhole()
     if (obstacle == Obstacle::FolderWherePageGoes)
         QVERIFY(QDir::current().mkdir(page));
     else if (!noPage)
-        InternetRank::WriteRankPage(7, 3);
+        InternetRank::WriteRankPage(7, 3, BuiltIn);
     const QByteArray before = noPage ? QByteArray("(no page)") : readPage();
 
     QString failure;
@@ -282,7 +284,7 @@ void TestInternetRank::shellOpenHandsOnlyExistingDocumentsToTheDesktop()
     QVERIFY(InternetRank::OpenRankPage(m_desktop) <= 32);
     QVERIFY(m_desktop.opened.isEmpty());
 
-    InternetRank::WriteRankPage(3, 1);
+    InternetRank::WriteRankPage(3, 1, BuiltIn);
     QVERIFY(InternetRank::OpenRankPage(m_desktop) > 32);
     QCOMPARE(m_desktop.opened, QStringList { QDir::current().absoluteFilePath(QStringLiteral("intsc.htm")) });
 

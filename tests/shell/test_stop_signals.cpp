@@ -58,7 +58,8 @@ void TestStopSignals::aSignalDuringASaveIsHeardOnlyOnceTheSaveIsDone()
     FakePrompt prompt;
     FakeQuestion question;
     FakeOpener desktop;
-    ScoreKeeper records(folder.iniPath().toStdString(), prompt, question, desktop, calls);
+    ScoreKeeper records(
+        folder.iniPath().toStdString(), InternetRank::builtInRankTarget(), prompt, question, desktop, calls);
     records.load();
     records.hiscchk(9);
     QCOMPARE(stop.count(), 0);

@@ -26,7 +26,7 @@ inline const FileCalls& systemCalls()
 // faked; it ends games as a player would.
 struct RecordsCopy {
     explicit RecordsCopy(const QString& file, const FileCalls& calls = systemCalls())
-        : keeper(file.toStdString(), prompt, question, desktop, calls)
+        : keeper(file.toStdString(), InternetRank::builtInRankTarget(), prompt, question, desktop, calls)
     {
         keeper.load();
     }

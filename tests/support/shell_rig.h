@@ -54,7 +54,7 @@ struct ShellRig {
     enum class Question { AnsweredNo, RealBox };
 
     explicit ShellRig(Question question = Question::AnsweredNo)
-        : records(dir.filePath(QStringLiteral("Zorvat.ini")).toStdString(), name,
+        : records(dir.filePath(QStringLiteral("Zorvat.ini")).toStdString(), InternetRank::builtInRankTarget(), name,
             question == Question::RealBox ? static_cast<RankingQuestion&>(rankingBox) : fakeQuestion, opener, files)
     {
         name.answer = "テスト";
