@@ -9,26 +9,9 @@
 #include <QLabel>
 #include <QtTest>
 
-#include <functional>
-
 using namespace zorvat;
 
 namespace {
-
-using Draw = std::function<void(MainWindow&)>;
-using PictureOf = QImage PictureSet::*;
-
-// Each pixel of `small` must cover a 2 x 2 block of `big`, unchanged.
-bool grownByTwo(const QImage& small, const QImage& big)
-{
-    if (big.size() != small.size() * 2)
-        return false;
-    for (int y = 0; y < big.height(); ++y)
-        for (int x = 0; x < big.width(); ++x)
-            if (big.pixel(x, y) != small.pixel(x / 2, y / 2))
-                return false;
-    return true;
-}
 
 QImage plain(const QImage& image)
 {
@@ -39,85 +22,53 @@ QImage plain(const QImage& image)
 
 } // namespace
 
-Q_DECLARE_METATYPE(Draw)
-Q_DECLARE_METATYPE(PictureOf)
-
 // On a scaled screen every picture comes from the drawings made for its density: at twice
-// the density from those at twice the pixels, shown pixel for pixel over the same area; at
+// the density from those at twice the pixels, shown pixel for pixel over the same areas; at
 // one and a half times from those at their own size. The test runs at both (QT_SCALE_FACTOR).
 class TestScaledPainting : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void boxesShowTheirPieceOfTheScreensPictures_data();
-    void boxesShowTheirPieceOfTheScreensPictures();
-    void backdropAndRecordsBackgroundComeFromTheScreensPictures();
-
-private:
-    MainWindow m_window { Pictures::instance() };
-    qreal m_ratio = 1;
-    const PictureSet* m_expected = nullptr;
+    void boxesBackdropAndRecordsShowTheScreensOwnPictures();
 };
 
-void TestScaledPainting::initTestCase()
+void TestScaledPainting::boxesBackdropAndRecordsShowTheScreensOwnPictures()
 {
-    m_window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&m_window));
-    m_ratio = m_window.devicePixelRatio();
-    QVERIFY(m_ratio == 2 || m_ratio == 1.5);
-    m_expected = m_ratio == 2 ? &Pictures::doubled() : &Pictures::instance();
-}
+    MainWindow window(Pictures::instance());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const qreal ratio = window.devicePixelRatio();
+    QVERIFY(ratio == 2 || ratio == 1.5);
+    const PictureSet& p = ratio == 2 ? Pictures::doubled() : Pictures::instance();
+    const int k = int(p.im1.devicePixelRatio());
+    // A rectangle of a picture, given in the picture's own size, grown `grow` times.
+    const auto piece = [k](const QImage& picture, QRect r, int grow = 1) {
+        const QImage cut = plain(picture.copy(QRect(r.topLeft() * k, r.size() * k)));
+        return cut.scaled(cut.size() * grow, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    };
 
-void TestScaledPainting::boxesShowTheirPieceOfTheScreensPictures_data()
-{
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<Draw>("draw");
-    QTest::addColumn<PictureOf>("picture");
-    QTest::addColumn<QRect>("source"); // in the picture's own size
-    QTest::addColumn<bool>("doubled"); // every source pixel covers two box pixels each way
-    QTest::newRow("face") << "PaintBox6" << Draw([](MainWindow& w) { w.DrawCellKind(1, 4); }) << &PictureSet::im1
-                          << QRect(96, 0, 32, 32) << false;
-    QTest::newRow("palette face 5") << "PaintBox5" << Draw([](MainWindow& w) { w.paint_sel(); }) << &PictureSet::im1
-                                    << QRect(128, 0, 32, 32) << false;
-    QTest::newRow("blank cell") << "PaintBox12" << Draw([](MainWindow& w) { w.DrawCellEmpty(7); })
-                                << &PictureSet::im_del << QRect(0, 0, 32, 32) << false;
-    QTest::newRow("whole zoom piece") << "PaintBox18"
-                                      << Draw([](MainWindow& w) { w.DrawCellZoom(13, Picture::im3, 32); })
-                                      << &PictureSet::im3 << QRect(64, 64, 32, 32) << false;
-    QTest::newRow("half-way zoom") << "PaintBox18" << Draw([](MainWindow& w) { w.DrawCellZoom(13, Picture::im3, 16); })
-                                   << &PictureSet::im3 << QRect(64, 64, 16, 16) << true;
-}
-
-void TestScaledPainting::boxesShowTheirPieceOfTheScreensPictures()
-{
-    QFETCH(QString, box);
-    QFETCH(Draw, draw);
-    QFETCH(PictureOf, picture);
-    QFETCH(QRect, source);
-    QFETCH(bool, doubled);
-    draw(m_window);
-    const QImage& from = m_expected->*picture;
-    const int k = int(from.devicePixelRatio());
-    const QImage expected = plain(from.copy(QRect(source.topLeft() * k, source.size() * k)));
-    auto* paintBox = m_window.findChild<PaintBox*>(box);
-    const QImage canvas = plain(paintBox->canvas());
-    QVERIFY(doubled ? grownByTwo(expected, canvas) : canvas == expected);
-    if (m_ratio == 2)
-        QCOMPARE(plain(paintBox->grab().toImage()), canvas);
-}
-
-void TestScaledPainting::backdropAndRecordsBackgroundComeFromTheScreensPictures()
-{
-    TForm2 records(Pictures::instance());
-    const QImage shown = records.findChild<QLabel*>(QStringLiteral("Image1"))->pixmap().toImage();
-    QCOMPARE(shown.devicePixelRatio(), m_expected->recordsBackground.devicePixelRatio());
-    QCOMPARE(plain(shown), plain(m_expected->recordsBackground));
-    // A screen of one and a half times grows the ordinary backdrop as the painter will.
-    if (m_ratio == 2) {
-        auto* backdrop = m_window.findChild<Backdrop*>(QStringLiteral("Image1"));
-        QCOMPARE(plain(backdrop->grab().toImage()), Backdrop::stretched(m_expected->backdrop, QSize(834, 658)));
+    window.DrawCellKind(1, 4);
+    window.paint_sel();
+    window.DrawCellEmpty(7);
+    window.DrawCellZoom(13, Picture::im3, 32);
+    window.DrawCellZoom(14, Picture::im3, 16);
+    const std::pair<const char*, QImage> boxes[] = { { "PaintBox6", piece(p.im1, { 96, 0, 32, 32 }) },
+        { "PaintBox5", piece(p.im1, { 128, 0, 32, 32 }) }, { "PaintBox12", piece(p.im_del, { 0, 0, 32, 32 }) },
+        { "PaintBox18", piece(p.im3, { 64, 64, 32, 32 }) }, { "PaintBox19", piece(p.im3, { 96, 64, 16, 16 }, 2) } };
+    for (const auto& [name, expected] : boxes) {
+        auto* box = window.findChild<PaintBox*>(QString::fromLatin1(name));
+        QVERIFY2(plain(box->canvas()) == expected, name);
+        QVERIFY2(ratio != 2 || plain(box->grab().toImage()) == expected, name);
     }
+    // A screen of one and a half times grows the ordinary backdrop in the painter.
+    if (ratio == 2) {
+        auto* backdrop = window.findChild<Backdrop*>(QStringLiteral("Image1"));
+        QCOMPARE(plain(backdrop->grab().toImage()), Backdrop::stretched(p.backdrop, QSize(834, 658)));
+    }
+    TForm2 records(Pictures::instance());
+    const QImage background = records.findChild<QLabel*>(QStringLiteral("Image1"))->pixmap().toImage();
+    QCOMPARE(background.devicePixelRatio(), p.recordsBackground.devicePixelRatio());
+    QCOMPARE(plain(background), plain(p.recordsBackground));
 }
 
 int main(int argc, char* argv[])
