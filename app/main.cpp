@@ -59,7 +59,7 @@ int main(int argc, char* argv[])
     const Pictures& pictures = Pictures::instance();
     // The main window first, then the records window, hidden until "記録".
     MainWindow window(pictures);
-    TForm2 recordsWindow(pictures.recordsBackground);
+    TForm2 recordsWindow(pictures);
     TunePlayers tunes;
     NamePromptDialog namePrompt;
     RankingQuestionBox rankingQuestion;

@@ -65,7 +65,7 @@ struct Program {
     QTemporaryDir dir;
     long long idleCalls = 0;
     MainWindow window { Pictures::instance() };
-    TForm2 recordsWindow { Pictures::instance().recordsBackground };
+    TForm2 recordsWindow { Pictures::instance() };
     TunePlayers tunes;
     NamePromptDialog namePrompt;
     RankingQuestionBox rankingQuestion;

@@ -4,6 +4,7 @@
 #include "fonts.h"
 #include "frame_placement.h"
 #include "high_scores.h"
+#include "pictures.h"
 
 #include <QImage>
 #include <QLabel>
@@ -40,8 +41,9 @@ QLabel* makeLabel(QWidget* parent, const char* name, QPoint at, int pixelHeight,
 
 } // namespace
 
-TForm2::TForm2(const QImage& background, QWidget* parent)
+TForm2::TForm2(const Pictures& pictures, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_pictures(pictures)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(tr("記録"));
@@ -50,11 +52,11 @@ TForm2::TForm2(const QImage& background, QWidget* parent)
     setSizeGripEnabled(false);
 
     // The background is wider than the window; only its left 144 pixels show.
-    auto* image1 = new QLabel(this);
-    image1->setObjectName(QStringLiteral("Image1"));
-    image1->setPixmap(QPixmap::fromImage(background));
-    image1->move(0, 0);
-    image1->adjustSize();
+    m_image1 = new QLabel(this);
+    m_image1->setObjectName(QStringLiteral("Image1"));
+    showBackground();
+    m_image1->move(0, 0);
+    m_image1->adjustSize();
 
     const QColor white(255, 255, 255);
     const QColor aqua(0, 255, 255);
@@ -98,9 +100,17 @@ void TForm2::fill(const HighScores& table, const QWidget& mainWindow)
 
 void TForm2::setVisible(bool visible)
 {
-    if (visible && !isVisible())
+    if (visible && !isVisible()) {
         m_placement->place();
+        showBackground();
+    }
     QDialog::setVisible(visible);
+}
+
+void TForm2::showBackground()
+{
+    // The window may open on another screen than last time, of another density.
+    m_image1->setPixmap(QPixmap::fromImage(m_pictures.forRatio(devicePixelRatio()).recordsBackground));
 }
 
 QString TForm2::scoreText(int score)

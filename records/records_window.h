@@ -5,7 +5,6 @@
 
 #include <array>
 
-class QImage;
 class QLabel;
 
 namespace zorvat {
@@ -13,6 +12,7 @@ namespace zorvat {
 class FramePlacement;
 
 struct HighScores;
+struct Pictures;
 
 // The records window: the top five and the number of games played, over its background.
 class TForm2 : public QDialog {
@@ -20,8 +20,9 @@ class TForm2 : public QDialog {
 public:
     static constexpr int Ranks = 5;
 
-    /** The window over `background`, of which only the left 144 pixels show. */
-    explicit TForm2(const QImage& background, QWidget* parent = nullptr);
+    /** The window over the records background of `pictures` (which must outlive it), of which only the left
+        144 pixels show. */
+    explicit TForm2(const Pictures& pictures, QWidget* parent = nullptr);
 
     /** Fills the labels from the table; every showing stands the window against `mainWindow`'s right edge
         (`mainWindow` must outlive this window or the next filling). */
@@ -36,7 +37,10 @@ public:
 
 private:
     void Button1Click();
+    void showBackground();
 
+    const Pictures& m_pictures;
+    QLabel* m_image1 = nullptr;
     const QWidget* m_mainWindow = nullptr;
     FramePlacement* m_placement = nullptr; // owned by the window
     std::array<QLabel*, Ranks> lb_sc {}; // lb_sc1 .. lb_sc5

@@ -1,15 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "backdrop.h"
 
+#include "pictures.h"
+
 #include <QPainter>
+
+#include <cmath>
 
 #include <vector>
 
 namespace zorvat {
 
-Backdrop::Backdrop(const QString& name, const QImage& picture, QWidget* parent)
+Backdrop::Backdrop(const QString& name, const Pictures& pictures, QImage PictureSet::*picture, QWidget* parent)
     : QWidget(parent)
-    , m_picture(picture.convertToFormat(QImage::Format_RGB32))
+    , m_pictures(pictures)
+    , m_picture(picture)
 {
     setObjectName(name);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -37,8 +42,12 @@ QImage Backdrop::stretched(const QImage& picture, QSize size)
 
 void Backdrop::paintEvent(QPaintEvent*)
 {
-    if (m_stretched.size() != size())
-        m_stretched = stretched(m_picture, size());
+    const QImage& picture = m_pictures.forRatio(devicePixelRatio()).*m_picture;
+    const int ratio = int(std::lround(picture.devicePixelRatio()));
+    if (m_stretched.size() != size() * ratio) {
+        m_stretched = stretched(picture, size() * ratio);
+        m_stretched.setDevicePixelRatio(ratio);
+    }
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawImage(rect(), m_stretched);

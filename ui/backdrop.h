@@ -6,13 +6,19 @@
 
 namespace zorvat {
 
-// A picture stretched over the whole widget by pixel replication, never smoothed. The
-// stretched copy is made once per widget size; on a scaled screen the painter grows it
-// further by whole-pixel replication.
+struct PictureSet;
+struct Pictures;
+
+// One of the game's pictures stretched over the whole widget by pixel replication, never
+// smoothed. The stretched copy is made once per widget size and screen density: a screen
+// of twice the density gets the picture drawn at twice the pixels, stretched to its own
+// pixels over the same area; any other scaled screen grows the ordinary one further by
+// whole-pixel replication.
 class Backdrop : public QWidget {
     Q_OBJECT
 public:
-    Backdrop(const QString& name, const QImage& picture, QWidget* parent);
+    /** Shows the picture `picture` of `pictures` (which must outlive the widget). */
+    Backdrop(const QString& name, const Pictures& pictures, QImage PictureSet::*picture, QWidget* parent);
 
     /** `picture` grown to `size`: pixel (x, y) takes source pixel (x·w / W, y·h / H). */
     static QImage stretched(const QImage& picture, QSize size);
@@ -21,7 +27,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QImage m_picture;
+    const Pictures& m_pictures;
+    QImage PictureSet::*m_picture;
     QImage m_stretched;
 };
 

@@ -15,11 +15,15 @@ namespace {
 
 const QColor Hidden(HiddenGreen.r, HiddenGreen.g, HiddenGreen.b);
 
-// The source coordinate that output pixel i of 32 takes: nearest neighbour, so each
-// source pixel is repeated about 32 / length times, clamped into 0..last.
-int sourceAt(int start, int length, int i, int last)
+// Pictures of a ratio above this are read at twice the pixels.
+constexpr qreal DoubledAbove = 1.5;
+constexpr int MaxTileSide = 2 * PieceSize;
+
+// The source coordinate that output pixel i of `side` takes: nearest neighbour, so each
+// source pixel is repeated about side / length times, clamped into 0..last.
+int sourceAt(std::int64_t start, std::int64_t length, int i, int side, int last)
 {
-    const std::int64_t at = start + std::int64_t(i) * length / PieceSize;
+    const std::int64_t at = start + i * length / side;
     return int(std::clamp<std::int64_t>(at, 0, last));
 }
 
@@ -34,58 +38,66 @@ bool isDirect32(QImage::Format format)
 CellPainter::CellPainter(const Pictures& pictures)
     : m_pictures(pictures)
     , m_tileBuf(PieceSize, PieceSize, QImage::Format_RGB32)
+    , m_doubledTileBuf(MaxTileSide, MaxTileSide, QImage::Format_RGB32)
 {
     m_tileBuf.fill(Qt::white);
+    m_doubledTileBuf.setDevicePixelRatio(2);
 }
 
 void CellPainter::DrawPiece(const QImage& picture, const QRect& source, PaintBox& box)
 {
-    scaleOntoTileBuf(picture, source);
-    copyTileBufInto(box);
+    QImage& tile = picture.devicePixelRatio() > DoubledAbove ? m_doubledTileBuf : m_tileBuf;
+    scaleOntoTileBuf(picture, source, tile);
+    copyTileBufInto(tile, box);
 }
 
-void CellPainter::scaleOntoTileBuf(const QImage& picture, const QRect& source)
+void CellPainter::scaleOntoTileBuf(const QImage& picture, const QRect& source, QImage& tile)
 {
     if (picture.isNull()) {
-        m_tileBuf.fill(Hidden);
+        tile.fill(Hidden);
         return;
     }
-    const int width = std::max(source.width(), 1);
-    const int height = std::max(source.height(), 1);
+    // The source is measured in the picture's own pixels from here on.
+    const int side = tile.width();
+    const std::int64_t ratio = side / PieceSize;
+    const std::int64_t left = source.left() * ratio;
+    const std::int64_t top = source.top() * ratio;
+    const std::int64_t width = std::max<std::int64_t>(source.width() * ratio, 1);
+    const std::int64_t height = std::max<std::int64_t>(source.height() * ratio, 1);
     const int lastX = picture.width() - 1;
     const int lastY = picture.height() - 1;
-    int column[PieceSize];
-    for (int x = 0; x < PieceSize; ++x)
-        column[x] = sourceAt(source.left(), width, x, lastX);
+    int column[MaxTileSide];
+    for (int x = 0; x < side; ++x)
+        column[x] = sourceAt(left, width, x, side, lastX);
     // A whole piece inside the picture is copied row by row as it stands.
-    const bool oneToOne = width == PieceSize && column[PieceSize - 1] - column[0] == PieceSize - 1;
+    const bool oneToOne = width == side && column[side - 1] - column[0] == side - 1;
     const bool direct = isDirect32(picture.format());
 
-    uchar* bits = m_tileBuf.bits();
-    const qsizetype stride = m_tileBuf.bytesPerLine();
-    for (int y = 0; y < PieceSize; ++y) {
+    uchar* bits = tile.bits();
+    const qsizetype stride = tile.bytesPerLine();
+    for (int y = 0; y < side; ++y) {
         auto* dst = reinterpret_cast<QRgb*>(bits + y * stride);
-        const int sy = sourceAt(source.top(), height, y, lastY);
+        const int sy = sourceAt(top, height, y, side, lastY);
         if (!direct) {
-            for (int x = 0; x < PieceSize; ++x)
+            for (int x = 0; x < side; ++x)
                 dst[x] = picture.pixel(column[x], sy);
             continue;
         }
         const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(sy));
         if (oneToOne) {
-            std::memcpy(dst, line + column[0], PieceSize * sizeof(QRgb));
+            std::memcpy(dst, line + column[0], side * sizeof(QRgb));
         } else {
-            for (int x = 0; x < PieceSize; ++x)
+            for (int x = 0; x < side; ++x)
                 dst[x] = line[column[x]];
         }
     }
 }
 
-void CellPainter::copyTileBufInto(PaintBox& box)
+void CellPainter::copyTileBufInto(const QImage& tile, PaintBox& box)
 {
     QImage& canvas = box.canvas();
-    if (canvas.size() != m_tileBuf.size() || canvas.format() != m_tileBuf.format()) {
-        canvas = m_tileBuf.copy();
+    if (canvas.size() != tile.size() || canvas.format() != tile.format()) {
+        canvas = tile.copy();
         box.canvasChanged();
         return;
     }
@@ -93,16 +105,16 @@ void CellPainter::copyTileBufInto(PaintBox& box)
     // (a held zoom frame, an unchanged board). Only a box whose pixels change is shown
     // again, which keeps the window system's work, and the game's idle load, small.
     bool changed = false;
-    const uchar* src = m_tileBuf.constBits();
+    const uchar* src = tile.constBits();
     const uchar* current = canvas.constBits();
-    constexpr std::size_t rowBytes = PieceSize * sizeof(QRgb);
-    for (int y = 0; y < PieceSize && !changed; ++y)
-        changed = std::memcmp(current + y * canvas.bytesPerLine(), src + y * m_tileBuf.bytesPerLine(), rowBytes) != 0;
+    const std::size_t rowBytes = std::size_t(tile.width()) * sizeof(QRgb);
+    for (int y = 0; y < tile.height() && !changed; ++y)
+        changed = std::memcmp(current + y * canvas.bytesPerLine(), src + y * tile.bytesPerLine(), rowBytes) != 0;
     if (!changed)
         return;
     uchar* dst = canvas.bits();
-    for (int y = 0; y < PieceSize; ++y)
-        std::memcpy(dst + y * canvas.bytesPerLine(), src + y * m_tileBuf.bytesPerLine(), rowBytes);
+    for (int y = 0; y < tile.height(); ++y)
+        std::memcpy(dst + y * canvas.bytesPerLine(), src + y * tile.bytesPerLine(), rowBytes);
     box.canvasChanged();
 }
 
@@ -112,12 +124,12 @@ void CellPainter::DrawCellKind(PaintBox& box, int kind)
         DrawCellEmpty(box);
         return;
     }
-    DrawPiece(m_pictures.im1, QRect((kind - 1) * PieceSize, 0, PieceSize, PieceSize), box);
+    DrawPiece(picturesFor(box).im1, QRect((kind - 1) * PieceSize, 0, PieceSize, PieceSize), box);
 }
 
 void CellPainter::DrawCellEmpty(PaintBox& box)
 {
-    DrawPiece(m_pictures.im_del, QRect(0, 0, PieceSize, PieceSize), box);
+    DrawPiece(picturesFor(box).im_del, QRect(0, 0, PieceSize, PieceSize), box);
 }
 
 void CellPainter::FillCellHidden(PaintBox& box)
@@ -130,7 +142,12 @@ void CellPainter::DrawCellZoom(PaintBox& box, int cell, Picture picture, int ste
 {
     const int r = (cell - 1) / GridSide;
     const int c = (cell - 1) % GridSide;
-    DrawPiece(m_pictures.screen(picture), QRect(c * PieceSize, r * PieceSize, step, step), box);
+    DrawPiece(picturesFor(box).screen(picture), QRect(c * PieceSize, r * PieceSize, step, step), box);
+}
+
+const PictureSet& CellPainter::picturesFor(const PaintBox& box) const
+{
+    return m_pictures.forRatio(box.devicePixelRatio());
 }
 
 } // namespace zorvat

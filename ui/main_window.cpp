@@ -83,7 +83,7 @@ void MainWindow::buildClientArea(const Pictures& pictures)
     setCentralWidget(client);
 
     // Larger than the client area on purpose: only its top-left part shows.
-    auto* image1 = new Backdrop(QStringLiteral("Image1"), pictures.backdrop, client);
+    auto* image1 = new Backdrop(QStringLiteral("Image1"), pictures, &PictureSet::backdrop, client);
     image1->setGeometry(0, 0, 417, 329);
 
     auto* panel1 = new BevelPanel(QStringLiteral("Panel1"), GridBlue, client);

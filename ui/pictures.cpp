@@ -17,12 +17,14 @@ namespace zorvat {
 
 namespace {
 
-QImage loadPicture(const char* name, int width, int height)
+// A picture drawn at `ratio` times its size of width x height.
+QImage loadPicture(const char* name, int width, int height, int ratio = 1)
 {
     const QString path = QStringLiteral(":/pictures/") + QLatin1String(name);
-    const QImage image(path);
-    if (image.width() != width || image.height() != height)
+    QImage image(path);
+    if (image.width() != width * ratio || image.height() != height * ratio)
         throw Error("画像 " + std::string(name) + " を読み込めません");
+    image.setDevicePixelRatio(ratio);
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
@@ -40,6 +42,20 @@ Pictures load()
     return pics;
 }
 
+PictureSet loadDoubled()
+{
+    registerPictureResources();
+    PictureSet pics;
+    pics.im1 = loadPicture("im1@2x.png", 160, 32, 2);
+    pics.im_del = loadPicture("im_del@2x.png", 32, 32, 2);
+    pics.im2 = loadPicture("im2@2x.png", 160, 160, 2);
+    pics.im3 = loadPicture("im3@2x.png", 160, 160, 2);
+    pics.im_over = loadPicture("im_over@2x.png", 160, 160, 2);
+    pics.backdrop = loadPicture("backdrop@2x.png", 160, 160, 2);
+    pics.recordsBackground = loadPicture("records@2x.png", 200, 200, 2);
+    return pics;
+}
+
 } // namespace
 
 const Pictures& Pictures::instance()
@@ -48,7 +64,20 @@ const Pictures& Pictures::instance()
     return pictures;
 }
 
-const QImage& Pictures::screen(Picture picture) const
+const PictureSet& Pictures::doubled()
+{
+    static const PictureSet pictures = loadDoubled();
+    return pictures;
+}
+
+const PictureSet& Pictures::forRatio(qreal devicePixelRatio) const
+{
+    if (devicePixelRatio > 1.5)
+        return doubled();
+    return *this;
+}
+
+const QImage& PictureSet::screen(Picture picture) const
 {
     switch (picture) {
     case Picture::im2:

@@ -8,9 +8,9 @@
 
 namespace zorvat {
 
-// The fixed pictures of the game, compiled into the program and loaded once. Every
-// picture is held in the display's own 32-bit format, so that painting reads it directly.
-struct Pictures {
+// Every fixed picture of the game, drawn at one density. Every picture is held in the
+// display's own 32-bit format, so that painting reads it directly.
+struct PictureSet {
     QImage im1; // tile strip, 160 x 32: the five faces, kind 1 at the left
     QImage im_del; // blank tile, 32 x 32, solid green
     QImage im2; // title picture, 160 x 160
@@ -19,10 +19,22 @@ struct Pictures {
     QImage backdrop; // main window's backdrop, 160 x 160
     QImage recordsBackground; // records window's background, 200 x 200
 
-    /** The pictures of the running game; throws Error if one is missing or misshapen. */
-    static const Pictures& instance();
     /** One of the three screen pictures. */
     const QImage& screen(Picture picture) const;
+};
+
+// The fixed pictures of the game, compiled into the program and loaded once: those at
+// their own size (the sizes above), and the same drawings at twice the pixels, of
+// device-pixel ratio 2, for a screen of twice the density. Only such a screen needs the
+// second set, so it is loaded when first asked for.
+struct Pictures : PictureSet {
+    /** The pictures of the running game at their own size; throws Error if one is missing or misshapen. */
+    static const Pictures& instance();
+    /** The game's pictures at twice the pixels, loaded on the first call; throws as instance() does. */
+    static const PictureSet& doubled();
+    /** What a screen of `devicePixelRatio` shows: doubled() above 1.5, where every picture pixel spans
+        two screen pixels or more each way, and these pictures otherwise. */
+    const PictureSet& forRatio(qreal devicePixelRatio) const;
     /** The program icon, for the application and its windows (needs the application object). */
     static QIcon appIcon();
 };

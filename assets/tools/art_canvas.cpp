@@ -18,12 +18,13 @@ int channel(double v)
 
 } // namespace
 
-ArtCanvas::ArtCanvas(int width, int height, int scale)
+ArtCanvas::ArtCanvas(int width, int height, int scale, int resolution)
     : m_width(width)
     , m_height(height)
     , m_scale(scale)
-    , m_fine(width * scale, height * scale, QImage::Format_RGB32)
-    , m_mask(width * scale, height * scale, QImage::Format_ARGB32_Premultiplied)
+    , m_resolution(resolution)
+    , m_fine(width * scale * resolution, height * scale * resolution, QImage::Format_RGB32)
+    , m_mask(width * scale * resolution, height * scale * resolution, QImage::Format_ARGB32_Premultiplied)
 {
     m_fine.fill(qRgb(0, 0, 0));
 }
@@ -44,7 +45,8 @@ void ArtCanvas::fill(const Shape& shape, const Shader& shader)
     QRectF bounds;
     for (const QPainterPath& part : shape)
         bounds = bounds.united(part.boundingRect());
-    const QRect area = QRectF(bounds.topLeft() * m_scale, bounds.bottomRight() * m_scale)
+    const int fine = m_scale * m_resolution;
+    const QRect area = QRectF(bounds.topLeft() * fine, bounds.bottomRight() * fine)
                            .toAlignedRect()
                            .adjusted(-1, -1, 1, 1)
                            .intersected(m_fine.rect());
@@ -55,7 +57,7 @@ void ArtCanvas::fill(const Shape& shape, const Shader& shader)
     {
         QPainter painter(&m_mask);
         painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.scale(m_scale, m_scale);
+        painter.scale(fine, fine);
         for (const QPainterPath& part : shape)
             painter.fillPath(part, QColor(255, 255, 255));
     }
@@ -79,7 +81,7 @@ void ArtCanvas::stroke(const QPainterPath& line, double width, QRgb colour, Qt::
 
 void ArtCanvas::paintMasked(const QRect& fineArea, const Shader& shader)
 {
-    const double step = 1.0 / m_scale;
+    const double step = 1.0 / (m_scale * m_resolution);
     for (int y = fineArea.top(); y <= fineArea.bottom(); ++y) {
         const auto* mask = reinterpret_cast<const QRgb*>(m_mask.constScanLine(y));
         auto* line = reinterpret_cast<QRgb*>(m_fine.scanLine(y));
@@ -94,10 +96,10 @@ void ArtCanvas::paintMasked(const QRect& fineArea, const Shader& shader)
 
 QImage ArtCanvas::reduced() const
 {
-    QImage out(m_width, m_height, QImage::Format_RGB32);
+    QImage out(m_width * m_resolution, m_height * m_resolution, QImage::Format_RGB32);
     const int n = m_scale * m_scale;
-    for (int y = 0; y < m_height; ++y) {
-        for (int x = 0; x < m_width; ++x) {
+    for (int y = 0; y < out.height(); ++y) {
+        for (int x = 0; x < out.width(); ++x) {
             int r = 0;
             int g = 0;
             int b = 0;
@@ -174,6 +176,11 @@ std::uint32_t hashAt(int x, int y, std::uint32_t seed)
 double noiseAt(int x, int y, std::uint32_t seed)
 {
     return (hashAt(x, y, seed) >> 8) / double(1u << 24);
+}
+
+double grainAt(double x, double y, int resolution, std::uint32_t seed)
+{
+    return noiseAt(int(std::floor(x * resolution)), int(std::floor(y * resolution)), seed);
 }
 
 QImage blurred(const QImage& image, int radius, int passes)

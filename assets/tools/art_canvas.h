@@ -21,12 +21,17 @@ using Shape = std::vector<QPainterPath>;
 // out smooth. Shapes are cut by the painter without antialiasing and every colour is
 // worked out by our own integer arithmetic, so the same program makes the same bytes on
 // any machine.
+//
+// Everything is drawn in picture pixels; `resolution` says how many pixels of the result
+// each picture pixel spans each way, so one drawing gives the picture for an ordinary
+// screen (1) and for a screen of twice the density (2), each as smooth as the other.
 class ArtCanvas {
 public:
-    ArtCanvas(int width, int height, int scale);
+    ArtCanvas(int width, int height, int scale, int resolution = 1);
 
     int width() const { return m_width; }
     int height() const { return m_height; }
+    int resolution() const { return m_resolution; }
 
     /** Paints every point of the canvas with the shader. */
     void paintAll(const Shader& shader);
@@ -42,7 +47,7 @@ public:
     void stroke(const QPainterPath& line, double width, QRgb colour, Qt::PenCapStyle cap = Qt::RoundCap,
         Qt::PenJoinStyle join = Qt::RoundJoin);
 
-    /** The picture at its own size. */
+    /** The picture at its own size times the resolution. */
     QImage reduced() const;
 
 private:
@@ -50,7 +55,8 @@ private:
 
     int m_width;
     int m_height;
-    int m_scale;
+    int m_scale; // canvas points per pixel of the result, each way
+    int m_resolution;
     QImage m_fine;
     QImage m_mask;
 };
@@ -74,6 +80,9 @@ double smoothstep(double edge0, double edge1, double x);
 std::uint32_t hashAt(int x, int y, std::uint32_t seed);
 /** The same stirred into 0..1. */
 double noiseAt(int x, int y, std::uint32_t seed);
+/** noiseAt for the pixel of the result that holds the point (x, y) of the picture, so that
+ *  a grain is as fine as the pixels it is shown on at every resolution. */
+double grainAt(double x, double y, int resolution, std::uint32_t seed);
 
 /** A box blur of the given radius, repeated `passes` times; edges repeat their pixels. */
 QImage blurred(const QImage& image, int radius, int passes);

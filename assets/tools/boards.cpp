@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace zorvat::art {
 
@@ -92,12 +93,13 @@ void paintBadgeLettering(
 
 } // namespace
 
-QImage titlePicture()
+QImage titlePicture(int resolution)
 {
-    ArtCanvas canvas(160, 160, Fine);
+    ArtCanvas canvas(160, 160, Fine, resolution);
     BrickWall wall;
     wall.brick = [](double, double y) { return mix(0xffe0569e, 0xffc2407f, y / 160.0); };
     wall.mortarColour = 0xff8a3062;
+    wall.resolution = resolution;
     wall.seed = 11;
     canvas.paintAll([&](double x, double y) { return wall.colourAt(x, y); });
 
@@ -113,7 +115,7 @@ QImage titlePicture()
     canvas.fill(rect(inner.x(), inner.y(), inner.width(), inner.height()), [&](double x, double y) {
         const double t = (y - inner.top()) / inner.height();
         const QRgb c = mix(0xfffffbea, 0xfff0e0b8, t);
-        return scaled(c, 1.0 + 0.025 * (noiseAt(int(x), int(y), 5) - 0.5));
+        return scaled(c, 1.0 + 0.025 * (grainAt(x, y, resolution, 5) - 0.5));
     });
     canvas.fill(rect(inner.x(), inner.y(), inner.width(), 2), 0x40000000);
     for (const QPointF bolt : { board.topLeft() + QPointF(3, 3), board.topRight() + QPointF(-3, 3),
@@ -151,12 +153,13 @@ QImage titlePicture()
     return canvas.reduced();
 }
 
-QImage correctPicture()
+QImage correctPicture(int resolution)
 {
-    ArtCanvas canvas(160, 160, Fine);
+    ArtCanvas canvas(160, 160, Fine, resolution);
     BrickWall wall;
     wall.brick = [](double x, double y) { return mix(0xff2a4ad2, 0xff8a3ad0, (x + y) / 320.0); };
     wall.mortarColour = 0xff181a5a;
+    wall.resolution = resolution;
     wall.seed = 23;
     canvas.paintAll([&](double x, double y) { return wall.colourAt(x, y); });
 
@@ -197,14 +200,15 @@ QImage correctPicture()
     return canvas.reduced();
 }
 
-QImage gameOverPicture()
+QImage gameOverPicture(int resolution)
 {
-    ArtCanvas canvas(160, 160, Fine);
-    canvas.paintAll([](double x, double y) {
+    ArtCanvas canvas(160, 160, Fine, resolution);
+    canvas.paintAll([resolution](double x, double y) {
         const double dx = (x - 80) / 110;
         const double dy = (y - 80) / 110;
         const double vignette = 1.0 - 0.9 * (dx * dx + dy * dy);
-        const double weave = 0.06 * (noiseAt(int(x), int(y), 31) - 0.5)
+        // The cloth's grain follows the pixels; its diagonal weave is part of the drawing.
+        const double weave = 0.06 * (grainAt(x, y, resolution, 31) - 0.5)
             + 0.05 * ((int(std::floor(x)) + int(std::floor(y))) % 4 == 0 ? 1 : 0);
         return scaled(0xff8a0c14, vignette + weave);
     });
@@ -289,13 +293,14 @@ QImage gameOverPicture()
     return canvas.reduced();
 }
 
-QImage backdropPicture()
+QImage backdropPicture(int resolution)
 {
-    ArtCanvas canvas(160, 160, Fine);
+    ArtCanvas canvas(160, 160, Fine, resolution);
     BrickWall wall;
     wall.brick = [](double, double y) { return mix(0xff0e6a70, 0xff0a4e56, y / 160.0); };
     wall.mortarColour = 0xff06262c;
     wall.variation = 0.16;
+    wall.resolution = resolution;
     wall.seed = 37;
     canvas.paintAll([&](double x, double y) { return wall.colourAt(x, y); });
 
@@ -329,13 +334,17 @@ QImage backdropPicture()
     const double faceHeight = 50;
     const double faceWidth = faceHeight * squeeze;
     const QPointF origin(centreX - 15.5 * faceWidth / 32, 37);
+    // The face is as soft at every resolution: a box pass of radius r pixels spreads it by
+    // r(r + 1) / 3 square pixels, and the picture's own blur is two passes of radius one
+    // picture pixel.
+    const int blurPasses = int(std::lround(4.0 * resolution / (resolution + 1)));
     QImage layers[2];
     for (int i = 0; i < 2; ++i) {
-        ArtCanvas face(160, 160, Fine);
+        ArtCanvas face(160, 160, Fine, resolution);
         const QRgb ground = i == 0 ? 0xff000000 : 0xffffffff;
         face.paintAll([ground](double, double) { return ground; });
         paintFace(face, 1, origin, faceWidth, faceHeight);
-        layers[i] = blurred(face.reduced(), 1, 2);
+        layers[i] = blurred(face.reduced(), resolution, blurPasses);
     }
     for (int y = 0; y < picture.height(); ++y) {
         for (int x = 0; x < picture.width(); ++x) {
@@ -354,12 +363,13 @@ QImage backdropPicture()
     return picture;
 }
 
-QImage recordsBackground()
+QImage recordsBackground(int resolution)
 {
-    ArtCanvas canvas(200, 200, Fine);
+    ArtCanvas canvas(200, 200, Fine, resolution);
     BrickWall wall;
     wall.brick = [](double, double y) { return mix(0xff2240a0, 0xff182c80, y / 200.0); };
     wall.mortarColour = 0xff0c1448;
+    wall.resolution = resolution;
     wall.seed = 53;
     canvas.paintAll([&](double x, double y) { return wall.colourAt(x, y); });
 
@@ -371,16 +381,23 @@ QImage recordsBackground()
     const char* words[] = { "1st", "2nd", "3rd", "4th", "5th" };
     for (int i = 0; i < 5; ++i) {
         const RankRows rows = RankWordRows[i];
-        const auto ink = [&](int x, int y, QRgb colour) { picture.setPixel(x, y, colour); };
-        const auto gold = [&](int y) { return mix(0xfffff060, 0xfff0b010, (y - rows.top) / 8.0); };
+        // A pixel of the word: a square of pixels at a higher resolution, each row in the
+        // colour of its own height.
+        const auto ink = [&](int x, int y, const std::function<QRgb(double)>& colourAt) {
+            for (int dy = 0; dy < resolution; ++dy)
+                for (int dx = 0; dx < resolution; ++dx)
+                    picture.setPixel(x * resolution + dx, y * resolution + dy, colourAt(y + double(dy) / resolution));
+        };
+        const auto plain = [](QRgb colour) { return [colour](double) { return colour; }; };
+        const auto gold = [&](double y) { return mix(0xfffff060, 0xfff0b010, (y - rows.top) / 8.0); };
         const QString word = QString::fromLatin1(words[i]);
-        forEachPixel(
-            PixelFace::RankSerif, word, RankWordLeft, rows.top, [&](int x, int y) { ink(x + 1, y + 1, shadow); });
+        forEachPixel(PixelFace::RankSerif, word, RankWordLeft, rows.top,
+            [&](int x, int y) { ink(x + 1, y + 1, plain(shadow)); });
         for (int x = RankWordLeft; x < RankWordRight; ++x)
-            ink(x + 1, rows.bottom, shadow);
-        forEachPixel(PixelFace::RankSerif, word, RankWordLeft, rows.top, [&](int x, int y) { ink(x, y, gold(y)); });
+            ink(x + 1, rows.bottom, plain(shadow));
+        forEachPixel(PixelFace::RankSerif, word, RankWordLeft, rows.top, [&](int x, int y) { ink(x, y, gold); });
         for (int x = RankWordLeft; x < RankWordRight; ++x)
-            ink(x, rows.bottom - 1, 0xfff8d020);
+            ink(x, rows.bottom - 1, plain(0xfff8d020));
     }
     return picture;
 }

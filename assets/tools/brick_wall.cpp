@@ -12,9 +12,7 @@ QRgb BrickWall::colourAt(double x, double y) const
     const int col = int(std::floor(shifted / brickWidth));
     const double u = shifted - col * brickWidth;
     const double v = y - row * brickHeight;
-    const int px = int(std::floor(x));
-    const int py = int(std::floor(y));
-    const double grain = noiseAt(px, py, seed + 7) - 0.5;
+    const double grain = grainAt(x, y, resolution, seed + 7) - 0.5;
 
     if (u < mortar || v < mortar) {
         // The mortar just under a brick row lies in that row's shadow.
@@ -43,7 +41,7 @@ QRgb BrickWall::colourAt(double x, double y) const
         c = scaled(c, 0.82);
 
     // A few pits in every brick.
-    if (noiseAt(px, py, seed + 13) > 0.93)
+    if (grainAt(x, y, resolution, seed + 13) > 0.93)
         c = scaled(c, 0.86);
     return c;
 }

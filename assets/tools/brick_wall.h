@@ -17,6 +17,7 @@ struct BrickWall {
     QRgb mortarColour = 0xff404040;
     double variation = 0.12; // brightness spread between bricks
     std::uint32_t seed = 1;
+    int resolution = 1; // pixels per picture pixel of the canvas it is painted on: the grain follows the pixels
 
     /** The colour of the wall at a point, in picture pixels. */
     QRgb colourAt(double x, double y) const;

@@ -247,9 +247,9 @@ void paintFace(ArtCanvas& canvas, int kind, QPointF origin, double width, double
     strokeIn(canvas, t, ball, 0.9, scaled(base, 0.3));
 }
 
-QImage faceStrip()
+QImage faceStrip(int resolution)
 {
-    ArtCanvas canvas(5 * 32, 32, 8);
+    ArtCanvas canvas(5 * 32, 32, 8, resolution);
     canvas.paintAll([](double, double) { return Ground; });
     for (int kind = 1; kind <= 5; ++kind)
         paintFace(canvas, kind, QPointF((kind - 1) * 32, 0));

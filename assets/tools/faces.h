@@ -10,8 +10,9 @@ namespace zorvat::art {
 // The game's green: the ground of every face tile, the blank tile and a hidden cell.
 inline constexpr QRgb Ground = 0xff008000;
 
-/** The tile strip: the five faces of 32 x 32 side by side, kind 1 at the left. */
-QImage faceStrip();
+/** The tile strip: the five faces of 32 x 32 side by side, kind 1 at the left, at `resolution`
+ *  pixels per picture pixel each way. */
+QImage faceStrip(int resolution = 1);
 
 /** Paints the ball of `kind` (1..5) with its face and its shadow into a tile of width x height
  *  (32 x 32 in the strip) whose top-left corner is at `origin`. */

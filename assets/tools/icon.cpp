@@ -198,9 +198,9 @@ QImage launcherIcon(int size)
     }
 }
 
-IndexedPicture blankTile()
+IndexedPicture blankTile(int resolution)
 {
-    return blank(32, Green, false);
+    return blank(32 * resolution, Green, false);
 }
 
 } // namespace zorvat::art

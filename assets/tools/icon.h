@@ -17,7 +17,8 @@ inline constexpr int LauncherIconSizes[] = { 16, 24, 32, 48, 64, 128, 256 };
     alpha: pixel by pixel up to 32 (the 32-pixel one is the program icon itself), smooth above. */
 QImage launcherIcon(int size);
 
-/** The blank tile: 32 x 32, every pixel colour 2 of the standard table, the game's green. */
-IndexedPicture blankTile();
+/** The blank tile: 32 x 32 times `resolution` each way, every pixel colour 2 of the standard
+ *  table, the game's green. */
+IndexedPicture blankTile(int resolution = 1);
 
 } // namespace zorvat::art

@@ -16,7 +16,7 @@ namespace zorvat::e2e {
 
 ReferenceLook::ReferenceLook()
     : m_main(std::make_unique<MainWindow>(Pictures::instance()))
-    , m_records(std::make_unique<TForm2>(Pictures::instance().recordsBackground))
+    , m_records(std::make_unique<TForm2>(Pictures::instance()))
 {
     // Lays the menu bar out across the window without showing anything on the screen.
     m_main->layout()->activate();

@@ -83,7 +83,7 @@ private Q_SLOTS:
 
 void TestRecordsWindow::windowIsLaidOutAsDesigned()
 {
-    TForm2 form(Pictures::instance().recordsBackground);
+    TForm2 form(Pictures::instance());
     QCOMPARE(form.windowTitle(), QStringLiteral("記録"));
     QCOMPARE(form.size(), QSize(144, 200));
     QCOMPARE(form.minimumSize(), form.maximumSize());
@@ -135,7 +135,7 @@ void TestRecordsWindow::scoreShowsAsItsLastFourCharacters()
 {
     QFETCH(int, score);
     QFETCH(QString, shown);
-    TForm2 form(Pictures::instance().recordsBackground);
+    TForm2 form(Pictures::instance());
     MainStandIn main;
     for (int rank = 1; rank <= 5; ++rank) {
         HighScores t = freshTable();
@@ -147,7 +147,7 @@ void TestRecordsWindow::scoreShowsAsItsLastFourCharacters()
 
 void TestRecordsWindow::namesAndGameCountShowExactlyAsStored()
 {
-    TForm2 form(Pictures::instance().recordsBackground);
+    TForm2 form(Pictures::instance());
     MainStandIn main;
     form.fill(freshTable(), main);
     for (int rank = 1; rank <= 5; ++rank) {
@@ -186,7 +186,7 @@ void TestRecordsWindow::windowOpensAgainstTheMainWindowsRightEdge_data()
 void TestRecordsWindow::windowOpensAgainstTheMainWindowsRightEdge()
 {
     QFETCH(QPoint, mainAt);
-    TForm2 form(Pictures::instance().recordsBackground);
+    TForm2 form(Pictures::instance());
     MainStandIn main;
     main.move(17, 23);
     form.fill(freshTable(), main);
@@ -200,7 +200,7 @@ void TestRecordsWindow::windowOpensAgainstTheMainWindowsRightEdge()
 
 void TestRecordsWindow::okClosesTheWindowWithoutTouchingTheTable()
 {
-    TForm2 form(Pictures::instance().recordsBackground);
+    TForm2 form(Pictures::instance());
     MainStandIn main;
     const HighScores t = table({ 12, 9, 3, 2, 1 }, { "a", "b", "c", "d", "e" }, 8);
     HighScores copy = t;
@@ -220,7 +220,7 @@ void TestRecordsWindow::okClosesTheWindowWithoutTouchingTheTable()
 
 void TestRecordsWindow::labelsDrawTransparentlyOverTheBackground()
 {
-    TForm2 form(Pictures::instance().recordsBackground);
+    TForm2 form(Pictures::instance());
     MainStandIn main;
     form.fill(table({ 8888, 4, 3, 2, 1 }, { "WWWW", "b", "c", "d", "e" }, 77), main);
     const QImage shot = form.grab().toImage().convertToFormat(QImage::Format_RGB32);

@@ -89,7 +89,7 @@ struct ShellRig {
                        game.AppIdle(IdleDone);
                    },
         collectErrors };
-    TForm2 recordsWindow { Pictures::instance().recordsBackground };
+    TForm2 recordsWindow { Pictures::instance() };
     ZorvatApp app { window, game, tunes, records, recordsWindow, idle, opener, collectErrors };
 };
 

@@ -63,6 +63,8 @@ private Q_SLOTS:
     void facesStayApartWithoutColour();
     void rankWordsStandInTheirRowsAtTheLeftEdgeOfTheRecordsBackground();
     void picturesLoadFromTheProgramInTheDisplaysOwnFormat();
+    void doubledPicturesAreTheSameDrawingsWithTwiceTheDetail_data();
+    void doubledPicturesAreTheSameDrawingsWithTwiceTheDetail();
 };
 
 void TestPictures::committedPicturesAreUncompressedBitmapsOfTheirFixedSizeAndDepth_data()
@@ -319,6 +321,51 @@ void TestPictures::picturesLoadFromTheProgramInTheDisplaysOwnFormat()
     QCOMPARE(&p.screen(Picture::im3), &p.im3);
     QCOMPARE(&p.screen(Picture::im_over), &p.im_over);
     QCOMPARE(p.im2, QImage(QStringLiteral(ZORVAT_ASSETS_DIR "/im2.bmp")).convertToFormat(QImage::Format_RGB32));
+}
+
+void TestPictures::doubledPicturesAreTheSameDrawingsWithTwiceTheDetail_data()
+{
+    QTest::addColumn<QImage>("own");
+    QTest::addColumn<QImage>("doubled");
+    QTest::addColumn<double>("finer"); // at least this share of 2 x 2 squares holds more than one colour
+    const Pictures& p = Pictures::instance();
+    const PictureSet& d = Pictures::doubled();
+    QTest::newRow("tile strip") << p.im1 << d.im1 << 0.5;
+    QTest::newRow("blank tile") << p.im_del << d.im_del << 0.0;
+    QTest::newRow("title") << p.im2 << d.im2 << 0.8;
+    QTest::newRow("correct answer") << p.im3 << d.im3 << 0.8;
+    QTest::newRow("game over") << p.im_over << d.im_over << 0.4;
+    QTest::newRow("backdrop") << p.backdrop << d.backdrop << 0.8;
+    QTest::newRow("records background") << p.recordsBackground << d.recordsBackground << 0.8;
+}
+
+void TestPictures::doubledPicturesAreTheSameDrawingsWithTwiceTheDetail()
+{
+    QFETCH(QImage, own);
+    QFETCH(QImage, doubled);
+    QFETCH(double, finer);
+    QCOMPARE(doubled.size(), own.size() * 2);
+    QCOMPARE(doubled.devicePixelRatio(), 2.0);
+    QCOMPARE(doubled.format(), QImage::Format_RGB32);
+    // Averaged over its 2 x 2 squares the picture is about the one at its own size (the grain of
+    // the walls and boards differs, being as fine as the pixels); one merely enlarged would hold
+    // one colour in every square.
+    const QImage averaged = doubled.scaled(own.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    double difference = 0;
+    int mixed = 0;
+    for (int y = 0; y < own.height(); ++y) {
+        for (int x = 0; x < own.width(); ++x) {
+            const QRgb a = own.pixel(x, y);
+            const QRgb b = averaged.pixel(x, y);
+            difference += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
+            const QRgb c = doubled.pixel(2 * x, 2 * y);
+            mixed += c != doubled.pixel(2 * x + 1, 2 * y) || c != doubled.pixel(2 * x, 2 * y + 1)
+                || c != doubled.pixel(2 * x + 1, 2 * y + 1);
+        }
+    }
+    const int pixels = own.width() * own.height();
+    QVERIFY2(difference / (3.0 * pixels) < 4, qPrintable(QString::number(difference / (3.0 * pixels))));
+    QVERIFY2(mixed >= finer * pixels, qPrintable(QString::number(double(mixed) / pixels)));
 }
 
 QTEST_MAIN(TestPictures)
