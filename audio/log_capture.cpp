@@ -14,6 +14,7 @@ struct Captured {
     std::mutex mutex;
     int listeners = 0;
     std::vector<std::string> lines;
+    unsigned errors = 0;
 };
 
 Captured& captured()
@@ -27,6 +28,7 @@ void log(int level, const char* message, void* data)
     Captured& c = captured();
     {
         const std::lock_guard lock(c.mutex);
+        ++c.errors;
         if (c.listeners > 0) {
             c.lines.emplace_back(message ? message : "");
             return;
@@ -35,9 +37,7 @@ void log(int level, const char* message, void* data)
     fluid_default_log_function(level, message, data);
 }
 
-} // namespace
-
-LogCapture::LogCapture()
+void install()
 {
     static std::once_flag installed;
     std::call_once(installed, [] {
@@ -46,6 +46,13 @@ LogCapture::LogCapture()
         for (const int level : { FLUID_WARN, FLUID_INFO, FLUID_DBG })
             fluid_set_log_function(level, nullptr, nullptr);
     });
+}
+
+} // namespace
+
+LogCapture::LogCapture()
+{
+    install();
     Captured& c = captured();
     const std::lock_guard lock(c.mutex);
     // An outer capture keeps what was logged before this one began.
@@ -70,6 +77,14 @@ std::string LogCapture::take()
         text += (text.empty() ? "" : "; ") + line;
     c.lines.clear();
     return text;
+}
+
+unsigned loggedErrors()
+{
+    install();
+    Captured& c = captured();
+    const std::lock_guard lock(c.mutex);
+    return c.errors;
 }
 
 std::string withDetail(const std::string& text, const std::string& detail)

@@ -20,6 +20,10 @@ public:
     std::string take();
 };
 
+/** How many errors the synthesizer has logged so far, captured or not. An audio output that gives up
+    on its own says so only there, from its own thread. */
+unsigned loggedErrors();
+
 /** `text` with the synthesizer's own words on what went wrong in brackets after it, if it said any. */
 std::string withDetail(const std::string& text, const std::string& detail);
 

@@ -218,11 +218,9 @@ void MidiPlayer::Play()
             d->replayUpTo(d->tick());
         }
     }
-    if (!d->synthesizer->startOutput()) {
-        if (fluid_player_get_status(d->player) == FLUID_PLAYER_PLAYING)
-            d->yield();
-        return;
-    }
+    // Without an output just now the tune plays all the same, standing still: the synthesizer
+    // moves it on only for an output, and the output is tried again while the tune plays.
+    d->synthesizer->startOutput();
     d->setMuted(false);
     fluid_player_play(d->player);
 }

@@ -1,17 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "synthesizer.h"
 
+#include "audio_output.h"
 #include "error.h"
-#include "file_output.h"
 #include "log_capture.h"
 
-#include <QTimer>
-
-#include <alsa/asoundlib.h>
 #include <fluidsynth.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <malloc.h>
 #include <mutex>
@@ -21,25 +17,11 @@ namespace zorvat {
 
 namespace {
 
-// Background music needs no live-playing latency: long periods wake the audio threads
-// about ten times a second instead of hundreds. The output holds 4096 frames, 93 ms at
-// 44.1 kHz: a stopped tune's voices are gone at once, and what is already on its way to
-// the speakers plays out within that. The sound server holds one period; ALSA and OSS
-// need two, so theirs are half as long.
-constexpr int BufferFrames = 4096;
-constexpr int Periods = 2;
 // The synthesizer's own default leaves the tunes too quiet beside other programs.
 constexpr double SynthGain = 0.6;
 // The tunes never sound more than 38 voices at once; the default of 256 would hold
 // two megabytes of voices that never sound.
 constexpr int Polyphony = 64;
-// With no tune playing (one stopped, or one that ended with nobody to play it again on
-// the correct-answer and game-over screens) the output stops after two looks in a row;
-// a switch of tunes, or the idle step restarting a looping tune, comes long before.
-constexpr int IdleLookMs = 250;
-constexpr int IdleLooks = 2;
-// An output that failed is not asked again at every idle step.
-constexpr auto RetryAfter = std::chrono::seconds(1);
 constexpr int SettleFrames = 64;
 
 constexpr const char* NoMusic = "音楽を再生できません。ｹﾞｰﾑは音楽なしでそのまま遊べます。";
@@ -51,10 +33,6 @@ std::string listed(const std::string& headline, const std::vector<std::string>& 
     for (const std::string& item : tried)
         text += "\n" + item;
     return text;
-}
-
-void quietAlsa(const char*, int, const char*, int, const char*, ...)
-{
 }
 
 } // namespace
@@ -90,17 +68,13 @@ struct Synthesizer::Impl {
     fluid_synth_t* synth = nullptr;
     bool soundfontLoaded = false;
     bool outputTried = false;
-    fluid_audio_driver_t* driver = nullptr;
-    std::unique_ptr<FileOutput> file;
+    std::unique_ptr<AudioOutput> output;
     Holder* holder = nullptr;
     // Whoever renders holds this: the audio thread for each period, a player for the
     // moments it changes what the synthesizer is made of.
     std::mutex rendering;
-    std::chrono::steady_clock::time_point retryAt;
     // Why the synthesizer could not be made ready, once it could not.
     std::optional<std::string> failure;
-    QTimer idleLook;
-    int idleLooks = 0;
 
     void create()
     {
@@ -109,7 +83,6 @@ struct Synthesizer::Impl {
         if (settings) {
             fluid_settings_setnum(settings, "synth.gain", SynthGain);
             fluid_settings_setint(settings, "synth.polyphony", Polyphony);
-            fluid_settings_setint(settings, "audio.periods", Periods);
             synth = new_fluid_synth(settings);
         }
         if (!synth) {
@@ -117,11 +90,15 @@ struct Synthesizer::Impl {
             destroy();
             throw Error(withDetail("ｼﾝｾｻｲｻﾞｰを用意できません", why));
         }
+        output = std::make_unique<AudioOutput>(
+            setup.drivers, setup.outputFile, settings,
+            [this](int frames, float* left, float* right) { render(frames, left, right); },
+            [this] { return wanted(); });
     }
 
     void destroy()
     {
-        closeOutput();
+        output.reset();
         if (synth)
             delete_fluid_synth(synth);
         if (settings)
@@ -152,75 +129,6 @@ struct Synthesizer::Impl {
         fluid_synth_write_float(synth, frames, left, 0, 1, right, 0, 1);
     }
 
-    // The drivers' audio threads call here for each period. The effects are mixed into
-    // the two outputs as the synthesizer mixes them for a plain stereo output.
-    static int process(void* data, int frames, int nfx, float* fx[], int nout, float* out[])
-    {
-        for (int i = 0; i < nfx; ++i)
-            std::fill_n(fx[i], frames, 0.0f);
-        for (int i = 0; i < nout; ++i)
-            std::fill_n(out[i], frames, 0.0f);
-        if (nout >= 2)
-            static_cast<Impl*>(data)->render(frames, out[0], out[1]);
-        return FLUID_OK;
-    }
-
-    void openOutput(const std::string& name)
-    {
-        if (name == "file") {
-            double rate = 0;
-            fluid_settings_getnum(settings, "synth.sample-rate", &rate);
-            file = std::make_unique<FileOutput>(setup.outputFile, rate, BufferFrames,
-                [this](int frames, float* left, float* right) { render(frames, left, right); });
-            return;
-        }
-        fluid_settings_setstr(settings, "audio.driver", name.c_str());
-        const bool twoPeriods = name == "alsa" || name == "oss";
-        fluid_settings_setint(settings, "audio.period-size", twoPeriods ? BufferFrames / Periods : BufferFrames);
-        if (name == "jack")
-            fluid_settings_setint(settings, "audio.jack.autoconnect", 1);
-        driver = new_fluid_audio_driver2(settings, &Impl::process, this);
-    }
-
-    // Each output is tried in turn, FluidSynth having no fallback of its own; the one that
-    // answers is tried first from then on.
-    bool openOutput(std::vector<std::string>& reasons)
-    {
-        // The sound library's own complaints about a missing sound card would only alarm
-        // a player who started the game from a terminal; the error box says what matters.
-        static std::once_flag quiet;
-        std::call_once(quiet, [] { snd_lib_error_set_handler(&quietAlsa); });
-        LogCapture log;
-        for (auto name = setup.drivers.begin(); name != setup.drivers.end(); ++name) {
-            std::string why;
-            try {
-                openOutput(*name);
-            } catch (const Error& e) {
-                why = e.what();
-            }
-            if (driver || file) {
-                std::rotate(setup.drivers.begin(), name, name + 1);
-                idleLooks = 0;
-                idleLook.start();
-                return true;
-            }
-            if (why.empty())
-                why = log.take();
-            reasons.push_back(why.empty() ? *name : *name + ": " + why);
-        }
-        return false;
-    }
-
-    // Never under the rendering lock: the audio thread finishes its period first.
-    void closeOutput()
-    {
-        idleLook.stop();
-        if (driver)
-            delete_fluid_audio_driver(driver);
-        driver = nullptr;
-        file.reset();
-    }
-
     void renderUnheard()
     {
         float left[SettleFrames];
@@ -228,16 +136,11 @@ struct Synthesizer::Impl {
         fluid_synth_write_float(synth, SettleFrames, left, 0, 1, right, 0, 1);
     }
 
-    void lookForIdle()
+    // Something is to be heard while a tune plays or its last notes ring.
+    bool wanted()
     {
-        bool idle = false;
-        {
-            const std::lock_guard lock(rendering);
-            idle = (!holder || holder->finished()) && fluid_synth_get_active_voice_count(synth) == 0;
-        }
-        idleLooks = idle ? idleLooks + 1 : 0;
-        if (idleLooks >= IdleLooks)
-            closeOutput();
+        const std::lock_guard lock(rendering);
+        return (holder && !holder->finished()) || fluid_synth_get_active_voice_count(synth) > 0;
     }
 };
 
@@ -245,8 +148,6 @@ Synthesizer::Synthesizer(MidiSetup setup)
     : d(std::make_unique<Impl>())
 {
     d->setup = std::move(setup);
-    d->idleLook.setInterval(IdleLookMs);
-    QObject::connect(&d->idleLook, &QTimer::timeout, [impl = d.get()] { impl->lookForIdle(); });
 }
 
 Synthesizer::~Synthesizer()
@@ -267,7 +168,7 @@ void Synthesizer::prepare()
         // stays open for the tune that is about to play.
         if (!d->outputTried) {
             std::vector<std::string> reasons;
-            if (!d->openOutput(reasons)) {
+            if (!d->output->open(reasons)) {
                 // A game without sound keeps no synthesizer either.
                 d->destroy();
                 throw Error(listed(NoMusic, reasons));
@@ -320,18 +221,10 @@ void Synthesizer::renderUnheard()
     d->renderUnheard();
 }
 
-bool Synthesizer::startOutput()
+void Synthesizer::startOutput()
 {
-    if (d->driver || d->file)
-        return true;
-    const auto now = std::chrono::steady_clock::now();
-    if (now < d->retryAt)
-        return false;
-    std::vector<std::string> reasons;
-    if (d->openOutput(reasons))
-        return true;
-    d->retryAt = now + RetryAfter;
-    return false;
+    if (d->output)
+        d->output->start();
 }
 
 int Synthesizer::soundingVoices() const

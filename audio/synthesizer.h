@@ -30,7 +30,7 @@ struct MidiSetup {
 // The software synthesizer the tunes share. Its soundfont is loaded once; its channels
 // belong to one tune at a time; its audio output starts with the first tune and stops
 // once no tune has played for a moment, so a game with no tune playing has no sound
-// thread at all.
+// thread at all; an output lost while a tune plays is opened again.
 class Synthesizer {
 public:
     // The tune holding the channels, as the synthesizer sees it.
@@ -66,8 +66,9 @@ public:
     /** Renders one short block that nobody hears, moving the players on by it. */
     void renderUnheard();
 
-    /** Starts the audio output unless it runs; false when none can be had just now. */
-    bool startOutput();
+    /** Starts the audio output unless it runs; when none can be had just now, it is tried again
+        while a tune plays, which waits at its place until then. */
+    void startOutput();
     /** Voices sounding right now. */
     int soundingVoices() const;
 

@@ -7,7 +7,8 @@
 #
 #   play   building and playing the game
 #   test   + running every test headlessly (X server with a window manager, validators,
-#          formatter, the ranking server's libraries, a PostgreSQL server and a headless browser)
+#          formatter, a sound server, the ranking server's libraries, a PostgreSQL server and a
+#          headless browser)
 #   fuzz   clang's libFuzzer and sanitizer run-time (the fuzzers need no Qt)
 #   bench  + what the benchmarks measure with (X server, sound server, the synthesizer's own player,
 #          the ranking server's libraries and PostgreSQL)
@@ -28,7 +29,7 @@ server=(
 )
 test=(
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick openbox
-  clang-format desktop-file-utils appstream
+  clang-format desktop-file-utils appstream pulseaudio
   "${server[@]}" postgresql chromium chromium-driver
 )
 fuzz=(
