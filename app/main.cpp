@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "accessible_widgets.h"
 #include "clock.h"
 #include "desktop_opener.h"
 #include "error_box.h"
@@ -48,6 +49,7 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(Pictures::appIcon());
     installFontSubstitutes();
     QApplication::setFont(gameFont(12));
+    installAccessibleWidgets();
 
     const Pictures& pictures = Pictures::instance();
     // The main window first, then the records window, hidden until "記録".
