@@ -86,6 +86,7 @@ bool GameRun::start(const QString& executable, const QString& display)
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root.filePath(QStringLiteral("runtime")));
     env.insert(QStringLiteral("PATH"), root.filePath(QStringLiteral("bin")) + ':' + env.value(QStringLiteral("PATH")));
     env.insert(QStringLiteral("BROWSER"), root.filePath(QStringLiteral("bin/xdg-open")));
+    env.insert(m_environment);
     m_game.setProcessEnvironment(env);
     m_game.setWorkingDirectory(workFolder());
     m_game.start(executable, QStringList());

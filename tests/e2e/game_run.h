@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -31,6 +32,8 @@ public:
     bool sendSignal(int signal);
     /** The settings file the game finds at start-up: none unless this is set before start(). */
     void setSettings(const QByteArray& bytes) { m_settings = bytes; }
+    /** An environment variable the game gets on top of the test's own; set before start(). */
+    void setEnvironment(const QString& name, const QString& value) { m_environment.insert(name, value); }
 
     /** The folder the game was started from, where it writes the ranking page. */
     QString workFolder() const;
@@ -49,6 +52,7 @@ private:
     QProcess m_game;
     QByteArray m_output;
     QByteArray m_settings;
+    QProcessEnvironment m_environment;
     QString m_error;
 };
 
