@@ -4,6 +4,7 @@
 #include "fonts.h"
 #include "frame_placement.h"
 #include "high_scores.h"
+#include "title_room.h"
 
 #include <QImage>
 #include <QLabel>
@@ -46,10 +47,11 @@ TForm2::TForm2(const QImage& background, QWidget* parent)
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("記録"));
     setFont(gameFont(12));
-    setFixedSize(144, 200);
+    // Where the window's own title bar needs more room, more of the background shows.
+    setFixedSize(widthForTitle(*this, 144), 200);
     setSizeGripEnabled(false);
 
-    // The background is wider than the window; only its left 144 pixels show.
+    // The background is wider than the window; only its left 144 pixels show under X.
     auto* image1 = new QLabel(this);
     image1->setObjectName(QStringLiteral("Image1"));
     image1->setPixmap(QPixmap::fromImage(background));

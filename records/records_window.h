@@ -20,7 +20,8 @@ class TForm2 : public QDialog {
 public:
     static constexpr int Ranks = 5;
 
-    /** The window over `background`, of which only the left 144 pixels show. */
+    /** The window over `background`, of which only the left 144 pixels show (more where the window's own
+        title bar needs the room). */
     explicit TForm2(const QImage& background, QWidget* parent = nullptr);
 
     /** Fills the labels from the table; every showing stands the window against `mainWindow`'s right edge
