@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "accessible_widgets.h"
 #include "clock.h"
 #include "desktop_opener.h"
 #include "error_box.h"
@@ -55,6 +56,7 @@ int main(int argc, char* argv[])
     QApplication::setFont(gameFont(12));
     // Before the first window: every text is taken in the player's language as it is made.
     const Translation translation(chooseLanguage());
+    installAccessibleWidgets();
 
     const Pictures& pictures = Pictures::instance();
     // The main window first, then the records window, hidden until "記録".

@@ -2,6 +2,7 @@
 #include "name_prompt_dialog.h"
 
 #include "name_validator.h"
+#include "title_room.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -84,7 +85,7 @@ void NameInputBox::layOut()
     m_field->setGeometry(dx(Margin), dy(FieldTop), dx(FieldWidth), m_field->sizeHint().height());
     m_ok->setGeometry(dx(OkLeft), dy(ButtonTop), dx(ButtonWidth), dy(ButtonHeight));
     m_cancel->setGeometry(dx(CancelLeft), dy(ButtonTop), dx(ButtonWidth), dy(ButtonHeight));
-    setFixedSize(dx(ClientWidth), dy(ClientHeight));
+    setFixedSize(widthForTitle(*this, dx(ClientWidth)), dy(ClientHeight));
 }
 
 void NameInputBox::showEvent(QShowEvent* event)

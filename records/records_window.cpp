@@ -5,6 +5,7 @@
 #include "frame_placement.h"
 #include "high_scores.h"
 #include "pictures.h"
+#include "title_room.h"
 
 #include <QImage>
 #include <QLabel>
@@ -48,10 +49,11 @@ TForm2::TForm2(const Pictures& pictures, QWidget* parent)
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(tr("記録"));
     setFont(gameFont(12));
-    setFixedSize(144, 200);
+    // Where the window's own title bar needs more room, more of the background shows.
+    setFixedSize(widthForTitle(*this, 144), 200);
     setSizeGripEnabled(false);
 
-    // The background is wider than the window; only its left 144 pixels show.
+    // The background is wider than the window; only its left 144 pixels show under X.
     m_image1 = new QLabel(this);
     m_image1->setObjectName(QStringLiteral("Image1"));
     showBackground();

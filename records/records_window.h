@@ -21,7 +21,7 @@ public:
     static constexpr int Ranks = 5;
 
     /** The window over the records background of `pictures` (which must outlive it), of which only the left
-        144 pixels show. */
+        144 pixels show (more where the window's own title bar needs the room). */
     explicit TForm2(const Pictures& pictures, QWidget* parent = nullptr);
 
     /** Fills the labels from the table; every showing stands the window against `mainWindow`'s right edge

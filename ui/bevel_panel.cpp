@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bevel_panel.h"
 
+#include <QAccessible>
 #include <QPainter>
 
 namespace zorvat {
@@ -9,6 +10,8 @@ namespace {
 // The classic 3-D highlight and shadow colours of raised window panels.
 const QColor BevelLight(255, 255, 255);
 const QColor BevelShadow(128, 128, 128);
+// The keyboard's yellow, as the cell cursor's frame.
+const QColor FocusLine(255, 255, 0);
 } // namespace
 
 BevelPanel::BevelPanel(const QString& name, QColor colour, QWidget* parent)
@@ -34,6 +37,10 @@ void BevelPanel::setCaption(const QString& caption)
         return;
     m_caption = caption;
     update();
+    if (accessibleName().isEmpty()) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void BevelPanel::setCaptionColour(QColor colour)
@@ -57,6 +64,13 @@ void BevelPanel::paintEvent(QPaintEvent*)
         painter.setPen(m_captionColour);
         painter.setFont(font());
         painter.drawText(r, Qt::AlignCenter, m_caption);
+    }
+    if (hasFocus()) {
+        // Every other pixel, as focus rectangles have always been dotted.
+        QPen dots(FocusLine, 1, Qt::CustomDashLine);
+        dots.setDashPattern({ 1, 1 });
+        painter.setPen(dots);
+        painter.drawRect(r.adjusted(2, 2, -3, -3));
     }
 }
 

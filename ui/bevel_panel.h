@@ -6,7 +6,9 @@
 
 namespace zorvat {
 
-// A raised panel: a one-pixel bevel, a solid colour and an optional centred caption.
+// A raised panel: a one-pixel bevel, a solid colour and an optional centred caption. A screen
+// reader reads the caption as the panel's name, unless the panel is given a name of its own.
+// A panel that takes the keyboard focus shows it as a dotted line inside its bevel.
 class BevelPanel : public QWidget {
     Q_OBJECT
 public:

@@ -88,6 +88,11 @@ void MainWindow::buildClientArea(const Pictures& pictures)
 
     auto* panel1 = new BevelPanel(QStringLiteral("Panel1"), GridBlue, client);
     panel1->setGeometry(16, 64, 213, 207);
+    panel1->setAccessibleName(tr("盤面"));
+    panel1->setAccessibleDescription(tr("数字キーで顔を選び、矢印キーでマスを選び、スペースキーで置きます"));
+    // The grid holds the keyboard from the start; while the cursor shows, its cell does.
+    panel1->setFocusPolicy(Qt::TabFocus);
+    m_grid = panel1;
     for (int n = 1; n <= CellCount; ++n) {
         const int r = (n - 1) / GridSide;
         const int c = (n - 1) % GridSide;
@@ -102,12 +107,15 @@ void MainWindow::buildClientArea(const Pictures& pictures)
 
     auto* panel2 = new BevelPanel(QStringLiteral("Panel2"), Navy, client);
     panel2->setGeometry(8, 8, 225, 49);
+    panel2->setAccessibleName(tr("顔の選択"));
     const int frameLeft[] = { 0, 8, 51, 93, 136, 178 };
     for (int k = 1; k <= KindMax; ++k) {
         auto* frame = new BevelPanel(QStringLiteral("Panel%1").arg(k + 2), Qt::white, panel2);
         frame->setGeometry(frameLeft[k], 5, 40, 40);
         auto* box = new PaintBox(QStringLiteral("PaintBox%1").arg(k), frame);
         box->move(3, 3);
+        box->setCheckable(true);
+        box->setAccessibleName(CellNames::faceName(k));
         connect(box, &PaintBox::clicked, this, [this, box] { Q_EMIT PaintBox1Clicked(box->objectName()); });
         PalPanels[k] = frame;
         PalBoxes[k] = box;
@@ -123,12 +131,19 @@ void MainWindow::buildClientArea(const Pictures& pictures)
     m_button2->setGeometry(328, 232, 81, 33);
     connect(m_button2, &QPushButton::clicked, this, &MainWindow::Button2Clicked);
 
+    // A click leaves the keyboard where it was, on the grid or the cursor's cell; Tab reaches them.
+    for (QPushButton* button : { m_button1, m_button2 })
+        button->setFocusPolicy(Qt::TabFocus);
+
     m_pnSc = makeCaptionPanel(
         QStringLiteral("pn_sc"), QStringLiteral("0000"), QColor(255, 255, 0), QRect(328, 184, 81, 33), client);
+    m_pnSc->setAccessibleDescription(tr("得点"));
     m_pnMon = makeCaptionPanel(
         QStringLiteral("pn_mon"), translatedGameText("1問目"), Qt::white, QRect(235, 184, 86, 33), client);
+    m_pnMon->setAccessibleDescription(tr("問題"));
 
     setTabOrder(m_button1, m_button2);
+    m_grid->setFocus();
 }
 
 void MainWindow::buildMenu()
@@ -214,9 +229,22 @@ void MainWindow::pressEnabledButton()
 
 void MainWindow::paintCursor(int previousCell)
 {
+    PaintBox* previous = Cells[previousCell];
     m_cellFrames[previousCell]->setColour(CellFrame);
-    if (m_cursor.shown())
-        m_cellFrames[m_cursor.cell()]->setColour(CursorFrame);
+    previous->setFocusPolicy(Qt::NoFocus);
+    if (!m_cursor.shown()) {
+        m_grid->setFocusPolicy(Qt::TabFocus);
+        if (focusWidget() == previous)
+            m_grid->setFocus();
+        return;
+    }
+    // The cursor's cell is the grid's one stop for Tab, and it takes the keyboard at every step
+    // of the cursor, so that a screen reader says where the cursor stands.
+    PaintBox* cell = Cells[m_cursor.cell()];
+    m_cellFrames[m_cursor.cell()]->setColour(CursorFrame);
+    cell->setFocusPolicy(Qt::TabFocus);
+    m_grid->setFocusPolicy(Qt::NoFocus);
+    cell->setFocus();
 }
 
 void MainWindow::setVisible(bool visible)
@@ -241,26 +269,34 @@ QPoint MainWindow::centredOnScreen(QSize frame) const
 
 void MainWindow::DrawCellKind(int cell, int kind)
 {
-    if (cell >= 1 && cell <= CellCount)
+    if (cell >= 1 && cell <= CellCount) {
         m_painter.DrawCellKind(*Cells[cell], kind);
+        m_cellNames.showsFace(cell, kind);
+    }
 }
 
 void MainWindow::DrawCellEmpty(int cell)
 {
-    if (cell >= 1 && cell <= CellCount)
+    if (cell >= 1 && cell <= CellCount) {
         m_painter.DrawCellEmpty(*Cells[cell]);
+        m_cellNames.showsEmpty(cell);
+    }
 }
 
 void MainWindow::FillCellHidden(int cell)
 {
-    if (cell >= 1 && cell <= CellCount)
+    if (cell >= 1 && cell <= CellCount) {
         m_painter.FillCellHidden(*Cells[cell]);
+        m_cellNames.showsHidden(cell);
+    }
 }
 
 void MainWindow::DrawCellZoom(int cell, Picture picture, int step)
 {
-    if (cell >= 1 && cell <= CellCount)
+    if (cell >= 1 && cell <= CellCount) {
         m_painter.DrawCellZoom(*Cells[cell], cell, picture, step);
+        m_cellNames.showsPicture(cell, picture);
+    }
 }
 
 void MainWindow::paint_sel()
@@ -271,8 +307,11 @@ void MainWindow::paint_sel()
 
 void MainWindow::SetPaletteFrame(int kind, Rgb colour)
 {
-    if (kind >= 1 && kind <= KindMax)
+    if (kind >= 1 && kind <= KindMax) {
         PalPanels[kind]->setColour(toQColor(colour));
+        // The red frame is the mark of the picked face.
+        PalBoxes[kind]->setChecked(colour == Red);
+    }
 }
 
 void MainWindow::ProcessPending()

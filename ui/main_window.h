@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cell_cursor.h"
+#include "cell_names.h"
 #include "cell_painter.h"
 #include "game_view.h"
 
@@ -25,7 +26,9 @@ class PaintBox;
 // GameView and reports every event as a signal; it holds no game rules. Every control
 // carries its design name as its object name ("Button1", "PaintBox6", "pn_sc", "N1", ...).
 // The keyboard plays through the same signals as the mouse: 1-5 pick a kind, the arrow keys
-// move a cell cursor, Space toggles the cell under it and Enter presses "Open" or "OK".
+// move a cell cursor, Space toggles the cell under it and Enter presses "Open" or "OK". The keyboard
+// focus rests on the grid, and on the cursor's cell while the cursor shows, so that a screen reader
+// follows the cursor; every cell and palette face is named after what it shows.
 class MainWindow : public QMainWindow, public GameView {
     Q_OBJECT
 public:
@@ -78,6 +81,8 @@ private:
     CellPainter m_painter;
     std::array<PaintBox*, 26> Cells {};
     std::array<BevelPanel*, 26> m_cellFrames {}; // Panel9 .. Panel33
+    CellNames m_cellNames { Cells };
+    BevelPanel* m_grid = nullptr; // Panel1
     CellCursor m_cursor;
     std::array<PaintBox*, 6> PalBoxes {};
     std::array<BevelPanel*, 6> PalPanels {};

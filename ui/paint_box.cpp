@@ -3,6 +3,7 @@
 
 #include "game_state.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -16,6 +17,17 @@ PaintBox::PaintBox(const QString& name, QWidget* parent)
     m_canvas.fill(Qt::white);
     setFixedSize(PieceSize, PieceSize);
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PaintBox::setChecked(bool checked)
+{
+    if (checked == m_checked)
+        return;
+    m_checked = checked;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void PaintBox::paintEvent(QPaintEvent*)

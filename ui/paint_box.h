@@ -20,6 +20,15 @@ public:
     /** Schedules the widget to show the new picture. */
     void canvasChanged() { update(); }
 
+    /** A box that stands for one of several choices, such as a palette face, rather than for a place. */
+    void setCheckable(bool checkable) { m_checkable = checkable; }
+    bool isCheckable() const { return m_checkable; }
+    /** Whether the choice is the picked one; a screen reader hears the change. */
+    void setChecked(bool checked);
+    bool isChecked() const { return m_checked; }
+    /** Acts as a left click on the box does; how a screen reader presses it. */
+    void click() { Q_EMIT clicked(); }
+
 Q_SIGNALS:
     /** Left button pressed and released inside the box; the second press of a double-click is no click. */
     void clicked();
@@ -33,6 +42,8 @@ protected:
 private:
     QImage m_canvas;
     bool m_pressed = false;
+    bool m_checkable = false;
+    bool m_checked = false;
 };
 
 } // namespace zorvat

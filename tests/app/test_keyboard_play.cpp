@@ -84,6 +84,9 @@ private Q_SLOTS:
     void enterPressesWhicheverOfOpenAndOkIsEnabled();
     void theWindowsKeysWinOverAFocusedButton();
     void theMenusKeysKeepTheirMeaning();
+    void theFocusRestsOnTheGridAndFollowsTheCursorWhileItShows_data();
+    void theFocusRestsOnTheGridAndFollowsTheCursorWhileItShows();
+    void theGridShowsTheFocusWithADottedYellowLine();
 };
 
 void TestKeyboardPlay::digitsSelectTheirKindAsClickingThePaletteDoesInEveryPhase_data()
@@ -255,14 +258,16 @@ void TestKeyboardPlay::theWindowsKeysWinOverAFocusedButton()
     QVERIFY(rig.ready());
     rig.game.N1Click();
     auto* open = rig.find<QPushButton>("Button1");
-    open->setFocus();
-    QVERIFY(open->hasFocus());
     rig.arrows(QStringLiteral("RR"));
     QCOMPARE(rig.cursorCell(), 2);
+    open->setFocus();
     QVERIFY(open->hasFocus());
     rig.press(Qt::Key_Space);
     QCOMPARE(rig.game.QuestionNo, 0);
     QCOMPARE(rig.game.Board[2], 1);
+    // An arrow key takes the keyboard back to the cursor's cell.
+    rig.arrows(QStringLiteral("R"));
+    QVERIFY(rig.cell(3)->hasFocus());
 }
 
 void TestKeyboardPlay::theMenusKeysKeepTheirMeaning()
@@ -275,6 +280,77 @@ void TestKeyboardPlay::theMenusKeysKeepTheirMeaning()
     rig.press(Qt::Key_F2);
     QVERIFY(rig.window.isVisible());
     QCOMPARE(rig.cursorCell(), 0);
+}
+
+void TestKeyboardPlay::theFocusRestsOnTheGridAndFollowsTheCursorWhileItShows_data()
+{
+    // L R U D: arrow keys; N: F2; T: Tab; O and C: clicks on "Open" and on cell 9.
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("from the start") << ""
+                                    << "Panel1";
+    QTest::newRow("a click on Open leaves it on the grid") << "O"
+                                                           << "Panel1";
+    QTest::newRow("a click on a cell leaves it there while the cursor is out of sight") << "C"
+                                                                                        << "Panel1";
+    QTest::newRow("the first arrow key shows the cursor on cell 1") << "D"
+                                                                    << "PaintBox6";
+    QTest::newRow("each step takes it along") << "DRRD"
+                                              << "PaintBox13";
+    QTest::newRow("a click moves the cursor and it along") << "DC"
+                                                           << "PaintBox14";
+    QTest::newRow("a new game takes it back to the grid") << "DRRN"
+                                                          << "Panel1";
+    QTest::newRow("Tab goes from the cursor's cell to Open") << "DRT"
+                                                             << "Button1";
+    QTest::newRow("and on round to the cursor's cell") << "DRTT"
+                                                       << "PaintBox7";
+    QTest::newRow("an arrow key brings it back from a button") << "DTR"
+                                                               << "PaintBox7";
+    QTest::newRow("the grid is Tab's stop while the cursor is out of sight") << "TT"
+                                                                             << "Panel1";
+}
+
+void TestKeyboardPlay::theFocusRestsOnTheGridAndFollowsTheCursorWhileItShows()
+{
+    QFETCH(QString, steps);
+    QFETCH(QString, focus);
+    KeyRig rig;
+    QVERIFY(rig.ready());
+    rig.game.N1Click();
+    for (const QChar step : steps) {
+        if (step == 'N')
+            rig.press(Qt::Key_F2);
+        else if (step == 'T')
+            rig.press(Qt::Key_Tab);
+        else if (step == 'O')
+            click(rig.find<QPushButton>("Button1"));
+        else if (step == 'C')
+            click(rig.cell(9));
+        else
+            rig.arrows(step);
+    }
+    QVERIFY(QApplication::focusWidget());
+    QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+}
+
+void TestKeyboardPlay::theGridShowsTheFocusWithADottedYellowLine()
+{
+    KeyRig rig;
+    QVERIFY(rig.ready());
+    auto* grid = rig.find<BevelPanel>("Panel1");
+    const auto yellowOnTheLine = [grid] {
+        const QImage image = grid->grab().toImage();
+        int yellow = 0;
+        for (int x = 2; x < image.width() - 2; ++x)
+            yellow += image.pixelColor(x, 2) == CursorYellow;
+        return yellow;
+    };
+    QVERIFY(grid->hasFocus());
+    const int dots = yellowOnTheLine();
+    QVERIFY2(dots > grid->width() / 3 && dots < grid->width() * 2 / 3, qPrintable(QString::number(dots)));
+    rig.arrows(QStringLiteral("D"));
+    QCOMPARE(yellowOnTheLine(), 0);
 }
 
 QTEST_MAIN(TestKeyboardPlay)
