@@ -2,6 +2,53 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja_JP">
 <context>
+    <name>CellNames</name>
+    <message>
+        <source>赤い顔</source>
+        <translation>Red face</translation>
+    </message>
+    <message>
+        <source>青い顔</source>
+        <translation>Blue face</translation>
+    </message>
+    <message>
+        <source>黄色い顔</source>
+        <translation>Yellow face</translation>
+    </message>
+    <message>
+        <source>緑の顔</source>
+        <translation>Green face</translation>
+    </message>
+    <message>
+        <source>水色の顔</source>
+        <translation>Light cyan face</translation>
+    </message>
+    <message>
+        <source>%1行%2列、%3</source>
+        <translation>Row %1, column %2: %3</translation>
+    </message>
+    <message>
+        <source>隠れている</source>
+        <translation>hidden</translation>
+    </message>
+    <message>
+        <source>タイトルの絵</source>
+        <translation>title picture</translation>
+    </message>
+    <message>
+        <source>正解の絵</source>
+        <translation>correct-answer picture</translation>
+    </message>
+    <message>
+        <source>ゲームオーバーの絵</source>
+        <translation>game-over picture</translation>
+    </message>
+    <message>
+        <source>空き</source>
+        <translation>empty</translation>
+    </message>
+</context>
+<context>
     <name>GameText</name>
     <message>
         <source>%1問目</source>
@@ -129,6 +176,26 @@
         <source>ﾍﾙﾌﾟ(&amp;H)</source>
         <translation>&amp;Help</translation>
     </message>
+    <message>
+        <source>盤面</source>
+        <translation>Grid</translation>
+    </message>
+    <message>
+        <source>数字キーで顔を選び、矢印キーでマスを選び、スペースキーで置きます</source>
+        <translation>Pick a face with the number keys, a cell with the arrow keys, and place it with Space</translation>
+    </message>
+    <message>
+        <source>顔の選択</source>
+        <translation>Faces</translation>
+    </message>
+    <message>
+        <source>得点</source>
+        <translation>Score</translation>
+    </message>
+    <message>
+        <source>問題</source>
+        <translation>Question</translation>
+    </message>
 </context>
 <context>
     <name>zorvat::NameInputBox</name>
@@ -149,7 +216,7 @@
     <name>zorvat::TForm2</name>
     <message>
         <source>記録</source>
-        <translation>Records</translation>
+        <translation>Top 5</translation>
     </message>
     <message>
         <source>ゲーム回数:</source>

@@ -26,7 +26,7 @@ inline const QString ErrorBoxTitle = QStringLiteral("^Zorvat$");
 inline const QString QuestionTitle = InEnglish ? QStringLiteral("^Confirm$") : QStringLiteral("^確認$");
 inline const QString NamePromptTitle
     = InEnglish ? QStringLiteral("^New High Score$") : QStringLiteral("^ベストタイム更新$");
-inline const QString RecordsTitle = InEnglish ? QStringLiteral("^Records$") : QStringLiteral("^記録$");
+inline const QString RecordsTitle = InEnglish ? QStringLiteral("^Top 5$") : QStringLiteral("^記録$");
 
 /** The question panel's caption for question `n`, and the score panel's at the start of a game. */
 inline QString questionCaption(int n)
