@@ -26,8 +26,9 @@ struct ConnectionLimits {
     /** Threads that wait for the store, so that a slow store never stalls the connections; as many
         posts as these may share one SQLite commit. */
     std::size_t storeThreads = 32;
-    /** Longest a read request waits for a store thread before it is answered 503 unasked. */
-    std::chrono::milliseconds storeQueueWait { 2'000 };
+    /** Longest a whole request waits for a store thread before it is answered 503 without one;
+        with the store's own deadlines, the bound on how long a player waits for an answer. */
+    std::chrono::milliseconds storeQueueWait { 1'000 };
 };
 
 } // namespace zorvat::rank

@@ -9,6 +9,8 @@
 #include <boost/beast/http/read.hpp>
 #include <boost/beast/http/write.hpp>
 
+#include <atomic>
+
 namespace zorvat::rank::edge {
 
 namespace {
@@ -36,6 +38,7 @@ Session::Session(EdgeState& state, asio::ip::tcp::socket socket, std::string pee
     , m_buffer(state.limits.maxHeaderBytes + state.limits.maxBodyBytes)
     , m_peer(std::move(peer))
     , m_admission(admission)
+    , m_queueTimer(m_stream.get_executor())
 {
     // Answers go out as soon as they are written; waiting to fill packets would delay each by a round trip.
     beast::error_code ignored;
@@ -154,25 +157,33 @@ void Session::onBody(beast::error_code error)
 
 void Session::answerOffTheNetwork(HttpRequest request)
 {
-    asio::post(m_state.storeThreads,
-        [self = shared_from_this(), request = std::move(request), queued = std::chrono::steady_clock::now()] {
-            EdgeState& state = self->m_state;
-            HttpAnswer answer;
-            // A request that waited long for a thread is answered at once: its client has been
-            // waiting as long, and the store is plainly behind.
-            if (std::chrono::steady_clock::now() - queued > state.limits.storeQueueWait) {
-                answer = state.handler.refusal(503);
-            } else {
-                try {
-                    answer = state.handler.answer(request);
-                } catch (const std::exception& e) {
-                    state.log.note(std::string("unexpected failure: ") + e.what());
-                    answer = state.handler.refusal(500);
-                }
-            }
-            asio::post(self->m_stream.get_executor(),
-                [self, answer = std::move(answer)]() mutable { self->write(std::move(answer), false); });
-        });
+    // A request that waits too long for a store thread is answered 503 at once, whichever comes
+    // first: its player has waited as long, and the store is plainly behind. The thread that
+    // comes later leaves it alone, so it is never stored.
+    auto claimed = std::make_shared<std::atomic<bool>>(false);
+    m_queueTimer.expires_after(m_state.limits.storeQueueWait);
+    m_queueTimer.async_wait([self = shared_from_this(), claimed](beast::error_code error) {
+        if (!error && !claimed->exchange(true))
+            self->write(self->m_state.handler.refusal(503), false);
+    });
+    asio::post(m_state.storeThreads, [self = shared_from_this(), request = std::move(request), claimed] {
+        if (claimed->exchange(true))
+            return;
+        asio::post(self->m_stream.get_executor(), [self] { self->m_queueTimer.cancel(); });
+        EdgeState& state = self->m_state;
+        HttpAnswer answer;
+        try {
+            answer = state.handler.answer(request);
+        } catch (const std::exception& e) {
+            state.log.note(std::string("unexpected failure: ") + e.what());
+            answer = state.handler.refusal(500);
+        } catch (...) {
+            state.log.note("unexpected failure");
+            answer = state.handler.refusal(500);
+        }
+        asio::post(self->m_stream.get_executor(),
+            [self, answer = std::move(answer)]() mutable { self->write(std::move(answer), false); });
+    });
 }
 
 void Session::refuse(int status)

@@ -10,6 +10,7 @@
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/steady_timer.hpp>
 #include <boost/asio/thread_pool.hpp>
 #include <boost/beast/core/error.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
@@ -102,6 +103,7 @@ private:
     http::response<http::string_body> m_response;
     std::string m_peer;
     EdgeState::Admission m_admission;
+    asio::steady_timer m_queueTimer;
     std::string m_client;
     std::string m_method;
     std::string m_path;

@@ -29,6 +29,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// What the server may take at its peak under attack; AddressSanitizer's bookkeeping adds its own.
+#ifdef __SANITIZE_ADDRESS__
+constexpr double MemoryBoundMegabytes = 256;
+#else
+constexpr double MemoryBoundMegabytes = 64;
+#endif
+
 std::string post(int score, const std::string& name)
 {
     return "sc=" + std::to_string(score) + "&play=1&pass=" + std::to_string(InternetRank::CheckCode(score))
@@ -238,7 +245,7 @@ void TestRankProcess::attacksLeaveTheServerSmall()
         flood.join();
     QCOMPARE(answered.load(), 0);
     QCOMPARE(client.request("GET", "/zorvat/").status, 200);
-    QVERIFY2(server.peakMegabytes() < 64, qPrintable(QString::number(server.peakMegabytes())));
+    QVERIFY2(server.peakMegabytes() < MemoryBoundMegabytes, qPrintable(QString::number(server.peakMegabytes())));
 }
 
 void TestRankProcess::outOfDescriptorsNoPostIsStoredUnlessAccepted()

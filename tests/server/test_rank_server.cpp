@@ -9,6 +9,8 @@
 #include <QtTest>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <set>
 
 using namespace zorvat;
@@ -55,6 +57,10 @@ public:
     Registration add(const Submission& entry, const std::string& address, std::int64_t unixTime) override
     {
         fail();
+        std::unique_lock lock(m_mutex);
+        ++m_waiting;
+        m_released.wait(lock, [&] { return !m_holding; });
+        --m_waiting;
         return m_store.add(entry, address, unixTime);
     }
     void addAll(const std::vector<Submission>& entries, std::int64_t unixTime) override
@@ -72,6 +78,19 @@ public:
         m_store.check();
     }
 
+    /** Holds posts back from the store until released, as a long lock does. */
+    void hold(bool holding)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_holding = holding;
+        m_released.notify_all();
+    }
+    int waiting()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_waiting;
+    }
+
     std::atomic<bool> failing = false;
 
 private:
@@ -82,6 +101,10 @@ private:
     }
 
     EntryStore& m_store;
+    std::mutex m_mutex;
+    std::condition_variable m_released;
+    bool m_holding = false;
+    int m_waiting = 0;
 };
 
 } // namespace
@@ -104,6 +127,7 @@ private Q_SLOTS:
     void requestsOutsideTheRulesAreAnsweredOnce();
     void rateLimitCountsTheAddressTheProxyNames();
     void storeFailuresAnswer503AndStoreNothing();
+    void postsWaitingLongForTheStoreAreAnswered503AndNotStored();
     void healthAndMetricsTellTheHostHowItGoes();
     void concurrentPostsAreAllStoredOnce();
     void slowConnectionsFromManyAddressesLeaveOthersServed();
@@ -398,6 +422,29 @@ void TestRankServer::storeFailuresAnswer503AndStoreNothing()
     }
     std::fclose(log);
     QCOMPARE(failures, 6);
+}
+
+void TestRankServer::postsWaitingLongForTheStoreAreAnswered503AndNotStored()
+{
+    FlakyStore held(*m_store);
+    ServerOptions options;
+    options.limits.storeThreads = 1;
+    options.limits.storeQueueWait = 200ms;
+    std::optional<RunningServer> server(std::in_place, held, options);
+    held.hold(true);
+    std::atomic<int> first = 0;
+    std::thread posting([&] { first = postForm(server->port(), Rank, gamePost(1, "first")).status; });
+    QTRY_COMPARE(held.waiting(), 1);
+    const HttpReply queued = postForm(server->port(), Rank, gamePost(2, "second"));
+    QCOMPARE(queued.status, 503);
+    QCOMPARE(queued.header("Retry-After"), std::string("5"));
+    held.hold(false);
+    posting.join();
+    QCOMPARE(first.load(), 200);
+    server.reset();
+    const Ranking ranking = m_store->top(10);
+    QCOMPARE(ranking.total, 1);
+    QCOMPARE(ranking.entries.at(0).name, std::string("first"));
 }
 
 void TestRankServer::healthAndMetricsTellTheHostHowItGoes()
