@@ -32,7 +32,6 @@ public:
     HttpConnection(HttpConnection&& other) noexcept;
     ~HttpConnection();
 
-    bool isOpen() const { return m_fd >= 0; }
     /** Sends `bytes` whole; false when the server no longer takes them. */
     bool send(std::string_view bytes);
     /** Reads the next answer, waiting at most `wait`; `head` for the answer to a HEAD request. */

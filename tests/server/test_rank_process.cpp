@@ -17,6 +17,7 @@
 #include <atomic>
 #include <csignal>
 #include <fstream>
+#include <iterator>
 #include <mutex>
 #include <set>
 #include <sys/resource.h>
@@ -87,34 +88,25 @@ public:
         m_log += m_process.readAllStandardError();
         return m_log;
     }
-    /** A line of /proc/PID/stat or /proc/PID/status, as a number: its `field`th word after `key`. */
-    long long proc(const char* file, const std::string& key, int field)
+    /** Peak resident memory in MB, and user and system time in clock ticks, as the system counts them. */
+    double peakMegabytes()
     {
-        std::ifstream in("/proc/" + std::to_string(m_process.processId()) + "/" + file);
-        std::string word;
-        while (in >> word) {
-            if (word != key)
-                continue;
-            for (int i = 0; i < field; ++i)
-                in >> word;
-            return std::stoll(word);
-        }
-        return -1;
+        const auto words = proc("status");
+        return std::stod(*(std::find(words.begin(), words.end(), "VmHWM:") + 1)) / 1024;
     }
-    /** Peak resident memory in MB. */
-    double peakMegabytes() { return static_cast<double>(proc("status", "VmHWM:", 1)) / 1024; }
-    /** User and system time used, in clock ticks. */
     long long cpuTicks()
     {
-        std::ifstream in("/proc/" + std::to_string(m_process.processId()) + "/stat");
-        std::string word;
-        long long ticks = 0;
-        for (int i = 1; i <= 15 && in >> word; ++i)
-            ticks += i >= 14 ? std::stoll(word) : 0;
-        return ticks;
+        const auto words = proc("stat");
+        return std::stoll(words.at(13)) + std::stoll(words.at(14));
     }
 
 private:
+    std::vector<std::string> proc(const char* file)
+    {
+        std::ifstream in("/proc/" + std::to_string(m_process.processId()) + "/" + file);
+        return { std::istream_iterator<std::string>(in), {} };
+    }
+
     QProcess m_process;
     QByteArray m_log;
     int m_port = 0;
