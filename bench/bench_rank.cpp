@@ -10,6 +10,7 @@
 #include "sqlite_store.h"
 #include "trivial_server.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -53,6 +54,18 @@ Load served(EntryStore& store, const RequestText& request)
     return load;
 }
 
+// A store that keeps nothing and answers at once: what the server costs without a store.
+class NullStore : public EntryStore {
+public:
+    Registration add(const Submission&, const std::string&, std::int64_t) override { return { ++m_id, 1, m_id }; }
+    void addAll(const std::vector<Submission>&, std::int64_t) override { }
+    Ranking top(std::int64_t) override { return {}; }
+    void check() override { }
+
+private:
+    std::atomic<std::int64_t> m_id = 0;
+};
+
 void fill(EntryStore& store, int count)
 {
     std::mt19937 random(15);
@@ -87,6 +100,10 @@ int main()
         TrivialServer server;
         trivial = measure(server.port(), Clients, Duration, gamePost);
         row("posts, trivial server on the same network library", trivial);
+    }
+    {
+        NullStore store;
+        row("posts, no store (the server's own cost)", served(store, gamePost), &trivial);
     }
     {
         SqliteStore store((folder / "grouped.sqlite").string());

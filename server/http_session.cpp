@@ -159,18 +159,24 @@ void Session::answerOffTheNetwork(HttpRequest request)
 {
     // A request that waits too long for a store thread is answered 503 at once, whichever comes
     // first: its player has waited as long, and the store is plainly behind. The thread that
-    // comes later leaves it alone, so it is never stored.
+    // comes later leaves it alone, so it is never stored. With a thread free, nothing waits.
     auto claimed = std::make_shared<std::atomic<bool>>(false);
-    m_queueTimer.expires_after(m_state.limits.storeQueueWait);
-    m_queueTimer.async_wait([self = shared_from_this(), claimed](beast::error_code error) {
-        if (!error && !claimed->exchange(true))
-            self->write(self->m_state.handler.refusal(503), false);
-    });
-    asio::post(m_state.storeThreads, [self = shared_from_this(), request = std::move(request), claimed] {
-        if (claimed->exchange(true))
-            return;
-        asio::post(self->m_stream.get_executor(), [self] { self->m_queueTimer.cancel(); });
+    const bool timed = m_state.storeJobs.fetch_add(1) >= m_state.limits.storeThreads;
+    if (timed) {
+        m_queueTimer.expires_after(m_state.limits.storeQueueWait);
+        m_queueTimer.async_wait([self = shared_from_this(), claimed](beast::error_code error) {
+            if (!error && !claimed->exchange(true))
+                self->write(self->m_state.handler.refusal(503), false);
+        });
+    }
+    asio::post(m_state.storeThreads, [self = shared_from_this(), request = std::move(request), claimed, timed] {
         EdgeState& state = self->m_state;
+        if (claimed->exchange(true)) {
+            --state.storeJobs;
+            return;
+        }
+        if (timed)
+            asio::post(self->m_stream.get_executor(), [self] { self->m_queueTimer.cancel(); });
         HttpAnswer answer;
         try {
             answer = state.handler.answer(request);
@@ -181,6 +187,7 @@ void Session::answerOffTheNetwork(HttpRequest request)
             state.log.note("unexpected failure");
             answer = state.handler.refusal(500);
         }
+        --state.storeJobs;
         asio::post(self->m_stream.get_executor(),
             [self, answer = std::move(answer)]() mutable { self->write(std::move(answer), false); });
     });

@@ -19,6 +19,7 @@
 #include <boost/beast/http/parser.hpp>
 #include <boost/beast/http/string_body.hpp>
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <memory>
@@ -70,6 +71,8 @@ public:
     ServerMetrics& metrics;
     asio::io_context network;
     asio::thread_pool storeThreads;
+    /** Requests handed to the store threads and not yet answered by them. */
+    std::atomic<std::size_t> storeJobs = 0;
 };
 
 // One client connection: reads each request whole within the limits and the deadline, has the
