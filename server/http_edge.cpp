@@ -24,15 +24,31 @@ namespace {
 // new connections are closed on the spot so that they cost no descriptor for longer.
 constexpr std::size_t MaxTurningAway = 16;
 
-// Descriptors kept back from the connections for the store's files and connections, the log and
-// the network's own: a flood of connections must not leave the store unable to open its files.
-std::size_t connectionBound(const ConnectionLimits& limits, std::size_t& descriptors)
+// The descriptors the system grants, shared out: a few for the server itself (standard streams,
+// the listening socket, the network's own, the SQLite writer's files), up to three for each store
+// thread (a SQLite reader's file and log, a PostgreSQL connection), one for each connection being
+// turned away, the rest for connections. A flood of connections must never leave the store unable
+// to open its files: a post it committed could then be answered as failed.
+ConnectionLimits withinDescriptors(ConnectionLimits limits, const RequestLog& log)
 {
+    constexpr std::size_t Own = 32;
     rlimit limit {};
     getrlimit(RLIMIT_NOFILE, &limit);
-    descriptors = limit.rlim_cur == RLIM_INFINITY ? std::size_t(1) << 20 : static_cast<std::size_t>(limit.rlim_cur);
-    const std::size_t reserve = std::min(limits.storeThreads * 3 + 32 + MaxTurningAway, descriptors / 2);
-    return std::max<std::size_t>(std::min(limits.maxConnections, descriptors - reserve), 1);
+    const std::size_t descriptors
+        = limit.rlim_cur == RLIM_INFINITY ? std::size_t(1) << 20 : static_cast<std::size_t>(limit.rlim_cur);
+    // The store threads take no more than half.
+    const std::size_t forStore = descriptors / 2 > Own + MaxTurningAway ? descriptors / 2 - Own - MaxTurningAway : 0;
+    const std::size_t storeThreads
+        = std::clamp<std::size_t>(forStore / 3, 1, std::max<std::size_t>(limits.storeThreads, 1));
+    const std::size_t taken = Own + MaxTurningAway + 3 * storeThreads;
+    const std::size_t connections
+        = std::clamp<std::size_t>(descriptors > taken ? descriptors - taken : 0, 1, limits.maxConnections);
+    if (storeThreads < limits.storeThreads || connections < limits.maxConnections)
+        log.note("at most " + std::to_string(connections) + " connections at once and " + std::to_string(storeThreads)
+            + " store threads: the system grants " + std::to_string(descriptors) + " file descriptors");
+    limits.storeThreads = storeThreads;
+    limits.maxConnections = connections;
+    return limits;
 }
 
 // The address as the log and the bounds name it; IPv4 clients of an IPv6 socket as IPv4.
@@ -54,12 +70,12 @@ bool outOfDescriptors(const beast::error_code& error)
 
 EdgeState::EdgeState(const ConnectionLimits& limits, bool trustForwarded, HttpHandler& handler, const RequestLog& log,
     ServerMetrics& metrics)
-    : limits(limits)
+    : limits(withinDescriptors(limits, log))
     , trustForwarded(trustForwarded)
     , handler(handler)
     , log(log)
     , metrics(metrics)
-    , storeThreads(std::max<std::size_t>(limits.storeThreads, 1))
+    , storeThreads(this->limits.storeThreads)
 {
 }
 
@@ -157,13 +173,6 @@ int HttpEdge::Listener::bind(const std::string& host, int port)
         m_acceptor.listen(asio::socket_base::max_listen_connections);
     } catch (const boost::system::system_error& e) {
         throw Error("cannot listen on " + where + ": " + e.code().message());
-    }
-    std::size_t descriptors = 0;
-    const std::size_t bound = connectionBound(m_state.limits, descriptors);
-    if (bound < m_state.limits.maxConnections) {
-        m_state.log.note("at most " + std::to_string(bound) + " connections at once: the system grants "
-            + std::to_string(descriptors) + " file descriptors");
-        m_state.limits.maxConnections = bound;
     }
     return m_acceptor.local_endpoint().port();
 }

@@ -64,7 +64,7 @@ public:
     /** Takes no new requests; the network stops as soon as no request is in flight. */
     void stop();
 
-    ConnectionLimits limits;
+    const ConnectionLimits limits;
     const bool trustForwarded;
     HttpHandler& handler;
     const RequestLog& log;
