@@ -26,7 +26,7 @@ play=(
   fonts-ipafont-gothic
 )
 server=(
-  libcpp-httplib-dev libsqlite3-dev libpqxx-dev
+  libboost-dev libsqlite3-dev libpqxx-dev
 )
 test=(
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick openbox

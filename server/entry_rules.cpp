@@ -2,6 +2,7 @@
 #include "entry_rules.h"
 
 #include "check_code.h"
+#include "decimal_number.h"
 #include "refusal.h"
 #include "text_codec.h"
 
@@ -19,30 +20,34 @@ const std::string& field(const FormFields& fields, const char* name)
     return it->second;
 }
 
-// Decimal digits only, as the game writes them: no sign, no blanks, at most a 32-bit signed value.
+// At most a 32-bit signed value, as the game keeps its counts.
 std::int32_t count(const std::string& text, const char* refusal)
 {
-    if (text.empty())
+    constexpr std::uint64_t Largest = std::numeric_limits<std::int32_t>::max();
+    const auto value = decimalNumber(text, Largest + 1);
+    if (!value || *value > Largest)
         throw Refusal(400, refusal);
-    std::int64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            throw Refusal(400, refusal);
-        value = value * 10 + (c - '0');
-        if (value > std::numeric_limits<std::int32_t>::max())
-            throw Refusal(400, refusal);
-    }
-    return static_cast<std::int32_t>(value);
+    return static_cast<std::int32_t>(*value);
 }
 
+// Bidirectional embeddings, overrides and isolates turn the text after them around on the ranking
+// page: a name could pass itself off as another, or make the comment beside it read otherwise.
 bool isControl(std::uint32_t cp)
 {
-    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F);
+    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069);
 }
 
 bool isBlank(std::uint32_t cp)
 {
     return cp == ' ' || cp == 0x3000; // the ideographic space of Japanese input
+}
+
+// Characters that show nothing: blanks of every width, zero-width spaces and joiners, the
+// byte-order mark. A name made of them alone is an empty line on the ranking page.
+bool isInvisible(std::uint32_t cp)
+{
+    return isBlank(cp) || cp == 0x00A0 || cp == 0x1680 || (cp >= 0x2000 && cp <= 0x200D) || cp == 0x202F || cp == 0x205F
+        || cp == 0x2060 || cp == 0xFEFF;
 }
 
 // The text without blanks at either end, checked for control characters and its length in characters.
@@ -74,6 +79,18 @@ std::string playerText(const std::string& text, std::size_t maxLength, const cha
     return text.substr(chars[first].at, chars[last - 1].at + chars[last - 1].length - chars[first].at);
 }
 
+bool hasVisibleCharacter(const std::string& text)
+{
+    // The text is valid UTF-8 here: playerText refused anything else.
+    for (std::size_t i = 0; i < text.size();) {
+        std::uint32_t cp = 0;
+        i += decodeUtf8Char(text, i, cp);
+        if (!isInvisible(cp))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 Submission submissionFrom(const FormFields& fields)
@@ -86,6 +103,8 @@ Submission submissionFrom(const FormFields& fields)
     entry.name = playerText(field(fields, "name"), MaxNameLength, "名前");
     if (entry.name.empty())
         throw Refusal(400, "名前を入力してください");
+    if (!hasVisibleCharacter(entry.name))
+        throw Refusal(400, "名前は目に見える文字で入力してください");
     entry.comment = playerText(field(fields, "com"), MaxCommentLength, "一言");
     return entry;
 }

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <memory>
 #include <pthread.h>
+#include <sys/resource.h>
 #include <thread>
 
 using namespace zorvat;
@@ -27,6 +28,16 @@ int main(int argc, char** argv)
     if (options.help) {
         std::fputs(usageText().c_str(), stdout);
         return 0;
+    }
+    for (const std::string& warning : options.warnings)
+        std::fprintf(stderr, "zorvat-rank: warning: %s\n", warning.c_str());
+
+    // Each open connection holds a descriptor, and the system's usual soft limit (1024) would
+    // bound the connections far below what the server can hold; the hard limit is the host's word.
+    rlimit descriptors {};
+    if (getrlimit(RLIMIT_NOFILE, &descriptors) == 0 && descriptors.rlim_cur < descriptors.rlim_max) {
+        descriptors.rlim_cur = descriptors.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &descriptors);
     }
 
     // Every thread started from here on leaves the stop signals to the one thread that waits for them.

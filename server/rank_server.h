@@ -2,17 +2,18 @@
 #pragma once
 
 #include "entry_store.h"
-#include "rank_http_server.h"
+#include "http_edge.h"
 #include "rank_service.h"
 #include "rate_limiter.h"
 #include "request_log.h"
+#include "server_metrics.h"
 #include "server_options.h"
 
-#include <string>
+#include <cstdio>
 
 namespace zorvat::rank {
 
-// The ranking server on one store: the routes behind the limited HTTP server.
+// The ranking server on one store: the ranking's pages behind the network edge.
 class RankServer {
 public:
     /** Serves `store` as `options` say, logging to `log` (standard error in the program). */
@@ -29,8 +30,9 @@ private:
     ServerOptions m_options;
     RequestLog m_log;
     RateLimiter m_limiter;
+    ServerMetrics m_metrics;
     RankService m_service;
-    RankHttpServer m_http;
+    HttpEdge m_edge;
 };
 
 } // namespace zorvat::rank

@@ -1,48 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rank_service.h"
 
+#include "base_path.h"
+#include "decimal_number.h"
 #include "entry_rules.h"
-#include "error.h"
 #include "form_decoder.h"
 #include "html_pages.h"
 #include "ranking_json.h"
 #include "refusal.h"
 
 #include <chrono>
-#include <regex>
+#include <limits>
 
 namespace zorvat::rank {
 
 namespace {
 
 const char* const HtmlType = "text/html; charset=utf-8";
+const char* const JsonType = "application/json; charset=utf-8";
+const char* const TextType = "text/plain; charset=utf-8";
+const char* const MetricsType = "text/plain; version=0.0.4; charset=utf-8";
 const char* const TryLater = "ただいま登録できません。しばらくしてから送信してください";
-
-std::string regexEscaped(const std::string& text)
-{
-    static const std::string special = R"(\^$.|?*+()[]{})";
-    std::string out;
-    for (const char c : text) {
-        if (special.find(c) != std::string::npos)
-            out += '\\';
-        out += c;
-    }
-    return out;
-}
-
-// A positive decimal count; anything else is 0. Counts too large to hold become `cap`.
-std::int64_t positiveCount(const std::string& text, std::int64_t cap)
-{
-    if (text.empty())
-        return 0;
-    std::int64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return 0;
-        value = std::min(value * 10 + (c - '0'), cap + 1);
-    }
-    return std::min(value, cap);
-}
+// A store that did not answer is mostly back within seconds: a lock released, a restart done.
+const char* const StoreRetrySeconds = "5";
 
 const char* statusReason(int status)
 {
@@ -63,154 +43,207 @@ const char* statusReason(int status)
     }
 }
 
-} // namespace
-
-std::string normalizedBase(const std::string& base)
+// A link with a stray '%' still shows the ranking: a query that is no form reads as no fields.
+FormFields queryFields(const std::string& query)
 {
-    if (base.empty() || base.front() != '/')
-        throw Error("--base must be an absolute path such as /zorvat: " + base);
-    for (const char c : base) {
-        if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7F || c == '?' || c == '#' || c == '%')
-            throw Error("--base must be a plain path without blanks, '?', '#' or '%': " + base);
+    try {
+        return decodeForm(query, FormCharset::Utf8);
+    } catch (const Refusal&) {
+        return {};
     }
-    std::string out = base;
-    while (!out.empty() && out.back() == '/')
-        out.pop_back();
-    return out;
 }
 
-RankService::RankService(
-    EntryStore& store, RateLimiter& limiter, const RequestLog& log, std::string base, bool trustForwarded)
-    : m_store(store)
-    , m_limiter(limiter)
-    , m_log(log)
-    , m_base(std::move(base))
-    , m_trustForwarded(trustForwarded)
+const std::string* queryValue(const FormFields& fields, const char* name)
 {
+    const auto it = fields.find(name);
+    return it == fields.end() ? nullptr : &it->second;
 }
 
-void RankService::install(httplib::Server& server)
+// Every answer keeps browsers from guessing its type, from framing the pages into another site and
+// from telling other sites which ranking page a player came from.
+HttpAnswer houseAnswer(int status, const char* type, std::string body)
 {
-    using Handler = httplib::Server::Handler;
-    using Request = httplib::Request;
-    using Response = httplib::Response;
-    const std::string base = regexEscaped(m_base);
-    server.Post(base + R"(/rank\.cgi)", Handler([this](const Request& req, Response& res) { post(req, res); }));
-    server.Get(base + R"(/(rank\.cgi)?)", Handler([this](const Request& req, Response& res) { page(req, res); }));
-    server.Get(base + R"(/ranking\.json)", Handler([this](const Request& req, Response& res) { json(req, res); }));
-    if (!m_base.empty()) {
-        server.Get(
-            base, [this](const httplib::Request&, httplib::Response& res) { res.set_redirect(m_base + "/", 308); });
-    }
-    server.set_payload_max_length(MaxBodyBytes);
-    server.set_default_headers({
+    HttpAnswer answer;
+    answer.status = status;
+    answer.contentType = type;
+    answer.body = std::move(body);
+    answer.headers = {
         { "X-Content-Type-Options", "nosniff" },
         { "Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'; frame-ancestors 'none'" },
         { "Referrer-Policy", "same-origin" },
-    });
-    server.set_error_handler(httplib::Server::HandlerWithResponse([this](const Request&, Response& res) {
-        if (!res.body.empty())
-            return httplib::Server::HandlerResponse::Unhandled;
-        res.set_content(refusedPage(statusReason(res.status), m_base), HtmlType);
-        return httplib::Server::HandlerResponse::Handled;
-    }));
-    server.set_exception_handler([this](const httplib::Request&, httplib::Response& res, std::exception_ptr error) {
-        try {
-            std::rethrow_exception(error);
-        } catch (const std::exception& e) {
-            m_log.note(std::string("unexpected failure: ") + e.what());
-        } catch (...) {
-            m_log.note("unexpected failure");
-        }
-        res.status = 500;
-        res.set_content(refusedPage(statusReason(500), m_base), HtmlType);
-    });
-    server.set_logger([this](const httplib::Request& req, const httplib::Response& res) {
-        m_log.request(clientAddress(req), req.method, req.path, res.status);
-    });
+    };
+    return answer;
 }
 
-std::string RankService::clientAddress(const httplib::Request& req) const
+HttpAnswer notAllowed(HttpAnswer answer, const char* allowed)
 {
-    if (m_trustForwarded && req.has_header("X-Forwarded-For")) {
-        const std::string forwarded = req.get_header_value("X-Forwarded-For");
-        const std::size_t comma = forwarded.rfind(',');
-        std::string last = forwarded.substr(comma == std::string::npos ? 0 : comma + 1);
-        last.erase(0, last.find_first_not_of(' '));
-        last.erase(last.find_last_not_of(' ') + 1);
-        if (!last.empty())
-            return last;
+    answer.headers.emplace_back("Allow", allowed);
+    return answer;
+}
+
+} // namespace
+
+RankService::RankService(EntryStore& store, RateLimiter& limiter, const RequestLog& log, ServerMetrics& metrics,
+    const std::string& base, bool serveMetrics)
+    : m_store(store)
+    , m_limiter(limiter)
+    , m_log(log)
+    , m_metrics(metrics)
+    , m_base(normalizedBase(base))
+    , m_metricsServed(serveMetrics)
+{
+}
+
+// Times a store call for the metrics, whether it answers or throws.
+template <class Call> auto RankService::timed(ServerMetrics::StoreCall call, Call&& work)
+{
+    struct Timer {
+        ServerMetrics& metrics;
+        ServerMetrics::StoreCall call;
+        std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+        ~Timer() { metrics.storeCall(call, std::chrono::steady_clock::now() - start); }
+    } timer { m_metrics, call };
+    return work();
+}
+
+HttpAnswer RankService::answer(const HttpRequest& request)
+{
+    const bool reading = request.method == "GET" || request.method == "HEAD";
+    const std::string& path = request.path;
+    if (path == m_base + "/rank.cgi") {
+        if (request.method == "POST")
+            return post(request);
+        return reading ? page(request) : notAllowed(refusal(405), "GET, HEAD, POST");
     }
-    return req.remote_addr;
+    if (path == m_base + "/")
+        return reading ? page(request) : notAllowed(refusal(405), "GET, HEAD");
+    if (path == m_base + "/ranking.json")
+        return reading ? json(request) : notAllowed(refusal(405), "GET, HEAD");
+    if (path == m_base + "/healthz")
+        return reading ? health() : notAllowed(refusal(405), "GET, HEAD");
+    if (!m_base.empty() && path == m_base) {
+        if (!reading)
+            return notAllowed(refusal(405), "GET, HEAD");
+        HttpAnswer answer = houseAnswer(308, HtmlType, {});
+        answer.headers.emplace_back("Location", m_base + "/");
+        return answer;
+    }
+    // The metrics tell about the server's traffic: only for the host's own machine, as the
+    // connection itself shows it, whatever a forwarded address claims.
+    if (m_metricsServed && path == "/metrics" && isLoopback(request.peer)) {
+        if (!reading)
+            return notAllowed(refusal(405), "GET, HEAD");
+        return houseAnswer(200, MetricsType, m_metrics.text(m_limiter.addressCount()));
+    }
+    return refusal(404);
 }
 
-void RankService::refuse(httplib::Response& res, int status, const std::string& reason) const
+HttpAnswer RankService::refusal(int status) const
 {
-    res.status = status;
-    res.set_header("Cache-Control", "no-store");
-    res.set_content(refusedPage(reason, m_base), HtmlType);
+    HttpAnswer answer = refused(status, statusReason(status));
+    if (status == 503)
+        answer.headers.emplace_back("Retry-After", StoreRetrySeconds);
+    return answer;
 }
 
-void RankService::post(const httplib::Request& req, httplib::Response& res)
+HttpAnswer RankService::refused(int status, const std::string& reason) const
 {
-    const std::string address = clientAddress(req);
+    HttpAnswer answer = houseAnswer(status, HtmlType, refusedPage(reason, m_base));
+    answer.headers.emplace_back("Cache-Control", "no-store");
+    return answer;
+}
+
+HttpAnswer RankService::unavailable(const StoreFailure& failure, HttpAnswer answer) const
+{
+    m_log.note(std::string("store failure: ") + failure.what());
+    answer.headers.emplace_back("Retry-After", StoreRetrySeconds);
+    return answer;
+}
+
+HttpAnswer RankService::post(const HttpRequest& request)
+{
+    const std::string& address = request.client;
     try {
-        const FormCharset charset = formCharset(req.get_header_value("Content-Type"));
-        const Submission entry = submissionFrom(decodeForm(req.body, charset));
-        if (!m_limiter.acquire(address)) {
-            res.set_header("Retry-After", "60");
+        const FormCharset charset = formCharset(request.header("Content-Type"));
+        const Submission entry = submissionFrom(decodeForm(request.body, charset));
+        const std::optional<RateLimiter::Place> place = m_limiter.acquire(address);
+        if (!place)
             throw Refusal(429, "短い間に送信が続いています。しばらくしてから送信してください");
-        }
         Registration registration;
         try {
             const auto now = std::chrono::system_clock::now().time_since_epoch();
-            registration = m_store.add(entry, address, std::chrono::duration_cast<std::chrono::seconds>(now).count());
+            registration = timed(ServerMetrics::StoreCall::Add, [&] {
+                return m_store.add(entry, address, std::chrono::duration_cast<std::chrono::seconds>(now).count());
+            });
         } catch (...) {
-            m_limiter.release(address);
+            m_limiter.release(address, *place);
             throw;
         }
-        res.set_header("Cache-Control", "no-store");
-        res.set_content(registeredPage(registration, entry, m_base), HtmlType);
+        // Stored for good: nothing from here on may refuse or fail, or the player would be told to
+        // send again a post that is already in. The store has counted everything the page shows.
+        m_metrics.post(200);
+        HttpAnswer answer = houseAnswer(200, HtmlType, registeredPage(registration, entry, m_base));
+        answer.headers.emplace_back("Cache-Control", "no-store");
+        return answer;
     } catch (const Refusal& refusal) {
-        refuse(res, refusal.status(), refusal.what());
+        m_metrics.post(refusal.status());
+        HttpAnswer answer = refused(refusal.status(), refusal.what());
+        if (refusal.status() == 429)
+            answer.headers.emplace_back("Retry-After", "60");
+        return answer;
     } catch (const StoreFailure& failure) {
-        m_log.note(failure.what());
-        refuse(res, 503, TryLater);
+        m_metrics.post(503);
+        return unavailable(failure, refused(503, TryLater));
     }
 }
 
-void RankService::page(const httplib::Request& req, httplib::Response& res)
+HttpAnswer RankService::page(const HttpRequest& request)
 {
+    const FormFields query = queryFields(request.query);
+    const std::string* newText = queryValue(query, "new");
+    const auto newId = static_cast<std::int64_t>(
+        newText ? decimalNumber(*newText, std::numeric_limits<std::int64_t>::max()).value_or(0) : 0);
     try {
-        const std::int64_t newId = positiveCount(req.get_param_value("new"), INT64_MAX / 10);
-        res.set_header("Cache-Control", "no-cache");
-        res.set_content(rankingPage(m_store.top(PageEntries), newId), HtmlType);
+        const Ranking ranking = timed(ServerMetrics::StoreCall::Top, [&] { return m_store.top(PageEntries); });
+        HttpAnswer answer = houseAnswer(200, HtmlType, rankingPage(ranking, newId));
+        answer.headers.emplace_back("Cache-Control", "no-cache");
+        return answer;
     } catch (const StoreFailure& failure) {
-        m_log.note(failure.what());
-        refuse(res, 503, statusReason(503));
+        return unavailable(failure, refused(503, statusReason(503)));
     }
 }
 
-void RankService::json(const httplib::Request& req, httplib::Response& res)
+HttpAnswer RankService::json(const HttpRequest& request)
 {
-    const char* const jsonType = "application/json; charset=utf-8";
+    const FormFields query = queryFields(request.query);
     std::int64_t limit = PageEntries;
-    if (req.has_param("limit")) {
-        limit = positiveCount(req.get_param_value("limit"), MaxJsonEntries);
-        if (limit == 0) {
-            res.status = 400;
-            res.set_content("{\"error\":\"limit must be a positive number\"}\n", jsonType);
-            return;
-        }
+    if (const std::string* limitText = queryValue(query, "limit")) {
+        limit = static_cast<std::int64_t>(decimalNumber(*limitText, MaxJsonEntries).value_or(0));
+        if (limit == 0)
+            return houseAnswer(400, JsonType, "{\"error\":\"limit must be a positive number\"}\n");
     }
     try {
-        res.set_header("Cache-Control", "no-cache");
-        res.set_header("Access-Control-Allow-Origin", "*");
-        res.set_content(rankingJson(m_store.top(limit)), jsonType);
+        const Ranking ranking = timed(ServerMetrics::StoreCall::Top, [&] { return m_store.top(limit); });
+        HttpAnswer answer = houseAnswer(200, JsonType, rankingJson(ranking));
+        answer.headers.emplace_back("Cache-Control", "no-cache");
+        answer.headers.emplace_back("Access-Control-Allow-Origin", "*");
+        return answer;
     } catch (const StoreFailure& failure) {
-        m_log.note(failure.what());
-        res.status = 503;
-        res.set_content("{\"error\":\"the ranking cannot be read now\"}\n", jsonType);
+        return unavailable(failure, houseAnswer(503, JsonType, "{\"error\":\"the ranking cannot be read now\"}\n"));
+    }
+}
+
+HttpAnswer RankService::health()
+{
+    try {
+        timed(ServerMetrics::StoreCall::Check, [&] { m_store.check(); });
+        HttpAnswer answer = houseAnswer(200, TextType, "ok\n");
+        answer.headers.emplace_back("Cache-Control", "no-store");
+        return answer;
+    } catch (const StoreFailure& failure) {
+        HttpAnswer answer = houseAnswer(503, TextType, "store unavailable\n");
+        answer.headers.emplace_back("Cache-Control", "no-store");
+        return unavailable(failure, std::move(answer));
     }
 }
 

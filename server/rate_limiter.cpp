@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rate_limiter.h"
 
+#include <algorithm>
+
 namespace zorvat::rank {
 
 namespace {
@@ -15,10 +17,10 @@ RateLimiter::RateLimiter(std::size_t perMinute, Clock clock)
 {
 }
 
-bool RateLimiter::acquire(const std::string& address)
+std::optional<RateLimiter::Place> RateLimiter::acquire(const std::string& address)
 {
     if (m_perMinute == 0)
-        return true;
+        return Place {};
     const auto now = m_clock();
     const std::lock_guard lock(m_mutex);
     forgetIdle(now);
@@ -26,19 +28,24 @@ bool RateLimiter::acquire(const std::string& address)
     while (!times.empty() && now - times.front() >= Window)
         times.pop_front();
     if (times.size() >= m_perMinute)
-        return false;
+        return std::nullopt;
     times.push_back(now);
-    return true;
+    return Place { now };
 }
 
-void RateLimiter::release(const std::string& address)
+void RateLimiter::release(const std::string& address, Place place)
 {
     if (m_perMinute == 0)
         return;
     const std::lock_guard lock(m_mutex);
     const auto it = m_posts.find(address);
-    if (it != m_posts.end() && !it->second.empty())
-        it->second.pop_back();
+    if (it == m_posts.end())
+        return;
+    // Places taken at the same moment are alike; a later post's place stays until its own minute ends.
+    auto& times = it->second;
+    const auto taken = std::find(times.begin(), times.end(), place.at);
+    if (taken != times.end())
+        times.erase(taken);
 }
 
 std::size_t RateLimiter::addressCount() const

@@ -7,8 +7,6 @@ namespace zorvat::rank {
 
 namespace {
 
-thread_local std::chrono::steady_clock::time_point t_requestStart = std::chrono::steady_clock::now();
-
 // A path is the client's text: control characters and blanks would let it forge or break a line.
 void appendSafe(std::string& out, std::string_view text)
 {
@@ -32,14 +30,9 @@ RequestLog::RequestLog(std::FILE* out)
 {
 }
 
-void RequestLog::requestStarted()
+void RequestLog::request(std::string_view address, std::string_view method, std::string_view path, int status,
+    std::chrono::steady_clock::duration elapsed) const
 {
-    t_requestStart = std::chrono::steady_clock::now();
-}
-
-void RequestLog::request(std::string_view address, std::string_view method, std::string_view path, int status) const
-{
-    const auto elapsed = std::chrono::steady_clock::now() - t_requestStart;
     const double ms = std::chrono::duration<double, std::milli>(elapsed).count();
     std::string text;
     appendSafe(text, address.empty() ? "-" : address);
@@ -54,7 +47,15 @@ void RequestLog::request(std::string_view address, std::string_view method, std:
 
 void RequestLog::note(std::string_view text) const
 {
-    line(text);
+    // A store's error message may run over several lines; the journal keeps one entry per line.
+    std::string flat(text);
+    while (!flat.empty() && (flat.back() == '\n' || flat.back() == '\r'))
+        flat.pop_back();
+    for (char& c : flat) {
+        if (c == '\n' || c == '\r' || c == '\t')
+            c = ' ';
+    }
+    line(flat);
 }
 
 void RequestLog::line(std::string_view text) const

@@ -13,11 +13,10 @@ class RequestLog {
 public:
     explicit RequestLog(std::FILE* out);
 
-    /** Notes that a request starts on this thread now. */
-    static void requestStarted();
-    /** Writes the line of the request that this thread is serving. */
-    void request(std::string_view address, std::string_view method, std::string_view path, int status) const;
-    /** Writes a line about the server itself. */
+    /** Writes the line of a request answered `elapsed` after it arrived. */
+    void request(std::string_view address, std::string_view method, std::string_view path, int status,
+        std::chrono::steady_clock::duration elapsed) const;
+    /** Writes a line about the server itself; line breaks in `text` become blanks. */
     void note(std::string_view text) const;
 
 private:

@@ -17,11 +17,14 @@ struct ServerOptions {
     std::string base = "/zorvat";
     std::size_t rateLimit = 10; // accepted posts per minute per client address; 0: no limit
     bool trustForwarded = false;
+    bool metrics = false; // GET /metrics for the host's own machine
     ConnectionLimits limits;
     bool help = false;
+    std::vector<std::string> warnings; // for standard error: choices that work but put the host at risk
 };
 
-/** The options of the command line (without the program name); throws Error with the reason. */
+/** The options of the command line (without the program name), over those of the file that
+    `--config FILE` names; throws Error with the reason. */
 ServerOptions parseOptions(const std::vector<std::string>& args);
 
 /** The help text of the command line. */

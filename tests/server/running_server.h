@@ -3,8 +3,7 @@
 
 #include "rank_server.h"
 
-#include <httplib.h>
-
+#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -13,8 +12,9 @@ namespace zorvat::rank::testing {
 // The ranking server on a free loopback port, serving from its own thread until destroyed.
 class RunningServer {
 public:
-    RunningServer(EntryStore& store, ServerOptions options)
-        : m_server(store, withFreePort(options), nullptr)
+    /** Logs to `log` when given. */
+    RunningServer(EntryStore& store, ServerOptions options, std::FILE* log = nullptr)
+        : m_server(store, withFreePort(options), log)
         , m_port(m_server.bind())
         , m_thread([this] { m_server.run(); })
     {
@@ -29,13 +29,6 @@ public:
 
     int port() const { return m_port; }
     std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(m_port) + path; }
-    httplib::Client client() const
-    {
-        httplib::Client client("127.0.0.1", m_port);
-        client.set_read_timeout(30, 0);
-        client.set_tcp_nodelay(true);
-        return client;
-    }
 
 private:
     static ServerOptions withFreePort(ServerOptions options)

@@ -2,6 +2,7 @@
 // The whole way with a real browser: the game's own ranking page, opened in headless Chromium,
 // filled in in Japanese and sent to the server; the entry then shows on the ranking page.
 #include "fresh_stores.h"
+#include "http_client.h"
 #include "rank_page.h"
 #include "running_server.h"
 
@@ -41,13 +42,11 @@ class Browser {
 public:
     explicit Browser(const QString& profile)
         : m_port(freePort())
-        , m_driver("127.0.0.1", m_port)
     {
-        m_driver.set_read_timeout(60, 0);
         m_process.setProgram("chromedriver");
         m_process.setArguments({ "--port=" + QString::number(m_port) });
         m_process.start();
-        for (int i = 0; i < 100 && !m_driver.Get("/status"); ++i)
+        for (int i = 0; i < 100 && get(m_port, "/status").status == 0; ++i)
             QThread::msleep(100);
         const QJsonArray args { "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
             "--disable-background-networking", "--disable-component-update", "--disable-sync", "--lang=ja",
@@ -61,7 +60,7 @@ public:
     ~Browser()
     {
         if (!m_session.empty())
-            m_driver.Delete(m_session);
+            HttpConnection(m_port).request("DELETE", m_session);
         m_process.kill();
         m_process.waitForFinished();
     }
@@ -93,16 +92,16 @@ private:
     QJsonObject call(const char* method, const std::string& path, const QJsonObject& body)
     {
         const std::string json = QJsonDocument(body).toJson(QJsonDocument::Compact).toStdString();
-        const auto res
-            = std::string(method) == "GET" ? m_driver.Get(path) : m_driver.Post(path, json, "application/json");
-        if (!res)
+        const HttpReply res = std::string(method) == "GET"
+            ? get(m_port, path)
+            : HttpConnection(m_port).request(method, path, json, { { "Content-Type", "application/json" } });
+        if (res.status == 0)
             return {};
-        const QJsonValue value = QJsonDocument::fromJson(QByteArray::fromStdString(res->body)).object().value("value");
+        const QJsonValue value = QJsonDocument::fromJson(QByteArray::fromStdString(res.body)).object().value("value");
         return value.isObject() ? value.toObject() : QJsonObject { { "value", value } };
     }
 
     int m_port;
-    httplib::Client m_driver;
     QProcess m_process;
     std::string m_session;
 };

@@ -6,6 +6,7 @@
 #include "error.h"
 #include "form_decoder.h"
 #include "html_pages.h"
+#include "http_message.h"
 #include "rank_page.h"
 #include "ranking_json.h"
 #include "rate_limiter.h"
@@ -15,6 +16,9 @@
 
 #include <QtTest>
 
+#include <QTemporaryDir>
+
+#include <fstream>
 #include <regex>
 
 using namespace zorvat;
@@ -75,6 +79,8 @@ private Q_SLOTS:
     void rateLimitCountsAcceptedPostsPerAddressAndMinute();
 
     void commandLineHasItsDefaultsAndRefusesNonsense();
+    void configFileGivesTheSameOptionsUnderTheCommandLine();
+    void onlyTheLoopbackAddressIsTheHostsOwn();
 };
 
 void TestRankForms::decoderUndoesTheBrowsersEncoding_data()
@@ -212,6 +218,13 @@ void TestRankForms::everyRuleRefusesItsBadField_data()
     QTest::newRow("comment 61 characters") << "com" << QString(61, QChar('x'));
     QTest::newRow("comment with carriage return") << "com"
                                                   << "a\rb";
+    for (const char16_t bidi : { u'\u202A', u'\u202E', u'\u2066', u'\u2069' }) {
+        QTest::addRow("name with U+%04X", bidi) << "name" << QString("ab") + QChar(bidi);
+        QTest::addRow("comment with U+%04X", bidi) << "com" << QString(QChar(bidi)) + "ab";
+    }
+    QTest::newRow("name of zero-width spaces") << "name" << QString::fromUtf16(u"\u200B\u200B");
+    QTest::newRow("name of joiners and a byte-order mark") << "name" << QString::fromUtf16(u"\u200D\u2060\uFEFF");
+    QTest::newRow("name of blanks of every width") << "name" << QString::fromUtf16(u"\u00A0\u2003\u200C\u3000");
 }
 
 void TestRankForms::everyRuleRefusesItsBadField()
@@ -241,6 +254,13 @@ void TestRankForms::namesAndCommentsAreTrimmedAndCountedInCharacters()
     const Submission inner = submissionFrom(fields);
     QCOMPARE(inner.name, std::string("a　b"));
     QCOMPARE(inner.comment, std::string());
+
+    // Joiners inside a name that shows something are part of how it is written.
+    fields["name"] = "\xE2\x80\x8B"
+                     "a\xE2\x80\x8D"
+                     "b";
+    fields["com"] = "\xE2\x80\x8B";
+    QCOMPARE(refusalStatus([&] { submissionFrom(fields); }), 0);
 }
 
 void TestRankForms::playerTextIsEscapedOnEveryPage()
@@ -282,15 +302,27 @@ void TestRankForms::rateLimitCountsAcceptedPostsPerAddressAndMinute()
 {
     auto now = std::chrono::steady_clock::time_point() + std::chrono::hours(1);
     RateLimiter limiter(3, [&] { return now; });
+    std::vector<RateLimiter::Place> places;
     for (int i = 0; i < 3; ++i)
-        QVERIFY(limiter.acquire("10.0.0.1"));
+        places.push_back(limiter.acquire("10.0.0.1").value());
     QVERIFY(!limiter.acquire("10.0.0.1"));
     QVERIFY(limiter.acquire("10.0.0.2"));
 
     // A post that was not stored gives its place back.
-    limiter.release("10.0.0.1");
+    limiter.release("10.0.0.1", places.back());
     QVERIFY(limiter.acquire("10.0.0.1"));
     QVERIFY(!limiter.acquire("10.0.0.1"));
+
+    // It gives back its own place, not a later post's: that one stays until its own minute is up.
+    auto later = now;
+    RateLimiter pair(2, [&] { return later; });
+    const auto first = pair.acquire("10.0.0.9").value();
+    later += std::chrono::seconds(30);
+    QVERIFY(pair.acquire("10.0.0.9"));
+    pair.release("10.0.0.9", first);
+    QVERIFY(pair.acquire("10.0.0.9"));
+    later += std::chrono::seconds(40);
+    QVERIFY(!pair.acquire("10.0.0.9"));
 
     now += std::chrono::seconds(59);
     QVERIFY(!limiter.acquire("10.0.0.1"));
@@ -316,6 +348,9 @@ void TestRankForms::commandLineHasItsDefaultsAndRefusesNonsense()
     QVERIFY(defaults.postgres.empty());
     QCOMPARE(defaults.base, std::string("/zorvat"));
     QCOMPARE(defaults.rateLimit, std::size_t(10));
+    QCOMPARE(defaults.limits.maxConnections, std::size_t(2048));
+    QVERIFY(!defaults.metrics);
+    QVERIFY(defaults.warnings.empty());
 
     const ServerOptions set = parseOptions(
         { "--listen", "[::1]:9000", "--postgres", "dbname=x", "--base", "/games/zorvat//", "--rate-limit", "0" });
@@ -334,12 +369,15 @@ void TestRankForms::commandLineHasItsDefaultsAndRefusesNonsense()
         { "--listen", "host:70000" },
         { "--listen", "host:80x" },
         { "--rate-limit", "-1" },
+        { "--rate-limit", "+1" },
+        { "--max-connections", "0" },
         { "--db", "a", "--postgres", "b" },
         { "--base", "zorvat" },
         { "--base", "/a b" },
         { "--db" },
         { "--frobnicate", "1" },
         { "stray" },
+        { "--config", "/nonexistent/zorvat-rank.conf" },
     };
     for (const auto& args : wrong) {
         bool refused = false;
@@ -350,6 +388,56 @@ void TestRankForms::commandLineHasItsDefaultsAndRefusesNonsense()
         }
         QVERIFY2(refused, args.front().c_str());
     }
+}
+
+void TestRankForms::configFileGivesTheSameOptionsUnderTheCommandLine()
+{
+    QTemporaryDir folder;
+    const auto config = [&](const std::string& text) {
+        const std::string path = folder.filePath("zorvat-rank.conf").toStdString();
+        std::ofstream(path) << text;
+        return path;
+    };
+    const std::string path = config("# the school's ranking\n\n  listen  [::1]:9000\nbase /school/\nmetrics\n"
+                                    "postgres host=/run/postgresql dbname=zorvat password=s3cret #1\n"
+                                    "--rate-limit 4\r\n");
+    const ServerOptions read = parseOptions({ "--config", path });
+    QCOMPARE(read.host, std::string("::1"));
+    QCOMPARE(read.port, 9000);
+    QCOMPARE(read.base, std::string("/school"));
+    QVERIFY(read.metrics);
+    QCOMPARE(read.postgres, std::string("host=/run/postgresql dbname=zorvat password=s3cret #1"));
+    QCOMPARE(read.rateLimit, std::size_t(4));
+    // A password in the file stays out of the process list; on the command line it does not.
+    QVERIFY(read.warnings.empty());
+    QCOMPARE(parseOptions({ "--postgres", "dbname=x password=y" }).warnings.size(), std::size_t(1));
+    QCOMPARE(parseOptions({ "--postgres", "postgresql://zorvat:y@db/zorvat" }).warnings.size(), std::size_t(1));
+    QVERIFY(parseOptions({ "--postgres", "postgresql://zorvat@db/zorvat" }).warnings.empty());
+
+    // The command line wins, a store chosen there included.
+    const ServerOptions over = parseOptions({ "--rate-limit", "0", "--config", path, "--db", "here.sqlite" });
+    QCOMPARE(over.rateLimit, std::size_t(0));
+    QVERIFY(over.postgres.empty());
+    QCOMPARE(over.sqlitePath, std::string("here.sqlite"));
+
+    for (const char* wrong : { "listen\n", "metrics yes\n", "frobnicate 1\n", "config other.conf\n",
+             "db a\npostgres b\n", "rate-limit ten\n" }) {
+        QString reason;
+        try {
+            parseOptions({ "--config", config(wrong) });
+        } catch (const Error& e) {
+            reason = e.what();
+        }
+        QVERIFY2(reason.contains("zorvat-rank.conf:"), wrong);
+    }
+}
+
+void TestRankForms::onlyTheLoopbackAddressIsTheHostsOwn()
+{
+    for (const char* own : { "127.0.0.1", "127.1.2.3", "::1" })
+        QVERIFY2(isLoopback(own), own);
+    for (const char* other : { "10.0.0.1", "1270::1", "::ffff:10.0.0.1", "", "203.0.113.127" })
+        QVERIFY2(!isLoopback(other), other);
 }
 
 QTEST_GUILESS_MAIN(TestRankForms)

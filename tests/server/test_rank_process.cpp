@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The zorvat-rank program itself: stopping on a signal, and losing no acknowledged post when it
-// is killed outright in the middle of a load.
+// The zorvat-rank program itself: stopping on a signal, losing no acknowledged post when it is
+// killed outright in the middle of a load, staying small and calm under attack, and taking its
+// settings from a configuration file and its PostgreSQL connection from libpq's environment.
 #include "check_code.h"
+#include "fresh_stores.h"
+#include "http_client.h"
 #include "sqlite_store.h"
 
 #include <QProcess>
@@ -9,18 +12,30 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <httplib.h>
+#include <pqxx/pqxx>
 
 #include <atomic>
 #include <csignal>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 #include <set>
+#include <sys/resource.h>
 #include <thread>
 
 using namespace zorvat;
 using namespace zorvat::rank;
+using namespace zorvat::rank::testing;
+using namespace std::chrono_literals;
 
 namespace {
+
+// What the server may take at its peak under attack; AddressSanitizer's bookkeeping adds its own.
+#ifdef __SANITIZE_ADDRESS__
+constexpr double MemoryBoundMegabytes = 256;
+#else
+constexpr double MemoryBoundMegabytes = 64;
+#endif
 
 std::string post(int score, const std::string& name)
 {
@@ -31,11 +46,20 @@ std::string post(int score, const std::string& name)
 // The program on a free loopback port of its own choosing, read off its first log line.
 class ServerProcess {
 public:
-    explicit ServerProcess(const QString& db)
+    /** `descriptors` > 0 starts it with no more file descriptors than that. */
+    explicit ServerProcess(
+        const QStringList& arguments, const QProcessEnvironment& environment = {}, rlim_t descriptors = 0)
     {
         m_process.setProgram(ZORVAT_RANK_PROGRAM);
-        m_process.setArguments(
-            { "--listen", "127.0.0.1:0", "--db", db, "--rate-limit", "0", "--max-per-address", "64" });
+        m_process.setArguments(QStringList { "--listen", "127.0.0.1:0" } + arguments);
+        if (!environment.isEmpty())
+            m_process.setProcessEnvironment(environment);
+        if (descriptors > 0) {
+            m_process.setChildProcessModifier([descriptors] {
+                const rlimit limit { descriptors, descriptors };
+                setrlimit(RLIMIT_NOFILE, &limit);
+            });
+        }
         m_process.setReadChannel(QProcess::StandardError);
         m_process.start();
     }
@@ -64,8 +88,25 @@ public:
         m_log += m_process.readAllStandardError();
         return m_log;
     }
+    /** Peak resident memory in MB, and user and system time in clock ticks, as the system counts them. */
+    double peakMegabytes()
+    {
+        const auto words = proc("status");
+        return std::stod(*(std::find(words.begin(), words.end(), "VmHWM:") + 1)) / 1024;
+    }
+    long long cpuTicks()
+    {
+        const auto words = proc("stat");
+        return std::stoll(words.at(13)) + std::stoll(words.at(14));
+    }
 
 private:
+    std::vector<std::string> proc(const char* file)
+    {
+        std::ifstream in("/proc/" + std::to_string(m_process.processId()) + "/" + file);
+        return { std::istream_iterator<std::string>(in), {} };
+    }
+
     QProcess m_process;
     QByteArray m_log;
     int m_port = 0;
@@ -79,6 +120,9 @@ class TestRankProcess : public QObject {
 private Q_SLOTS:
     void stopSignalFinishesAndExitsCleanly();
     void killedUnderLoadKeepsEveryAcknowledgedPost();
+    void attacksLeaveTheServerSmall();
+    void outOfDescriptorsNoPostIsStoredUnlessAccepted();
+    void settingsComeFromTheConfigFileAndLibpqsEnvironment();
 
 private:
     QTemporaryDir m_folder;
@@ -86,12 +130,16 @@ private:
 
 void TestRankProcess::stopSignalFinishesAndExitsCleanly()
 {
-    ServerProcess server(m_folder.filePath("signal.sqlite"));
+    ServerProcess server({ "--db", m_folder.filePath("signal.sqlite") });
     const int port = server.port();
     QVERIFY(port > 0);
-    httplib::Client client("127.0.0.1", port);
-    QCOMPARE(client.Post("/zorvat/rank.cgi", post(3, "secretname"), "application/x-www-form-urlencoded")->status, 200);
-    QCOMPARE(client.Get("/zorvat/?new=1")->status, 200);
+    HttpConnection client(port);
+    QCOMPARE(client
+                 .request("POST", "/zorvat/rank.cgi", post(3, "secretname"),
+                     { { "Content-Type", "application/x-www-form-urlencoded" } })
+                 .status,
+        200);
+    QCOMPARE(client.request("GET", "/zorvat/?new=1").status, 200);
 
     kill(static_cast<pid_t>(server.process().processId()), SIGTERM);
     QVERIFY(server.process().waitForFinished(10'000));
@@ -113,24 +161,20 @@ void TestRankProcess::stopSignalFinishesAndExitsCleanly()
 void TestRankProcess::killedUnderLoadKeepsEveryAcknowledgedPost()
 {
     const QString db = m_folder.filePath("killed.sqlite");
+    const QStringList arguments { "--db", db, "--rate-limit", "0", "--max-per-address", "64" };
     std::mutex mutex;
     std::set<std::string> acknowledged;
     {
-        ServerProcess server(db);
+        ServerProcess server(arguments);
         const int port = server.port();
         QVERIFY(port > 0);
         std::atomic<bool> killed = false;
         std::vector<std::thread> clients;
         for (int c = 0; c < 8; ++c) {
             clients.emplace_back([&, c] {
-                httplib::Client client("127.0.0.1", port);
-                client.set_keep_alive(true);
-                client.set_tcp_nodelay(true);
                 for (int p = 0; !killed && p < 100'000; ++p) {
                     const std::string name = "c" + std::to_string(c) + "p" + std::to_string(p);
-                    const auto res
-                        = client.Post("/zorvat/rank.cgi", post(p % 50, name), "application/x-www-form-urlencoded");
-                    if (res && res->status == 200) {
+                    if (postForm(port, "/zorvat/rank.cgi", post(p % 50, name)).status == 200) {
                         const std::lock_guard lock(mutex);
                         acknowledged.insert(name);
                     }
@@ -146,7 +190,7 @@ void TestRankProcess::killedUnderLoadKeepsEveryAcknowledgedPost()
     }
 
     // The program starts again on the same file, and every acknowledged post is in it.
-    ServerProcess restarted(db);
+    ServerProcess restarted(arguments);
     QVERIFY(restarted.port() > 0);
     SqliteStore store(db.toStdString());
     const Ranking ranking = store.top(1'000'000);
@@ -156,6 +200,126 @@ void TestRankProcess::killedUnderLoadKeepsEveryAcknowledgedPost()
     for (const std::string& name : acknowledged)
         QVERIFY2(stored.count(name), name.c_str());
     QVERIFY(stored.size() >= acknowledged.size());
+}
+
+void TestRankProcess::attacksLeaveTheServerSmall()
+{
+    ServerProcess server({ "--db", m_folder.filePath("attacked.sqlite"), "--rate-limit", "0" });
+    const int port = server.port();
+    QVERIFY(port > 0);
+    for (int i = 0; i < 300; ++i)
+        QCOMPARE(postForm(port, "/zorvat/rank.cgi", post(i, "n" + std::to_string(i))).status, 200);
+    HttpConnection client(port);
+
+    // Thousands of ranges over the largest answer: the whole answer, once.
+    const HttpReply ranged = client.request("GET", "/zorvat/ranking.json?limit=1000", {},
+        { { "Range", "bytes=0-" + QByteArray(",0-").repeated(2499).toStdString() } });
+    QCOMPARE(ranged.status, 200);
+    QVERIFY(ranged.body.rfind("{\"total\":300,", 0) == 0);
+
+    // Header lines without end: 8 MB on one connection, then 400 MB on each of four at once.
+    const auto endlessHeader = [port](std::size_t megabytes) {
+        HttpConnection connection(port);
+        const std::string line = "X-Pad: " + std::string(1 << 20, 'a') + "\r\n";
+        bool sending = connection.send("GET /zorvat/ HTTP/1.1\r\nHost: x\r\n");
+        for (std::size_t sent = 0; sending && sent < megabytes; ++sent)
+            sending = connection.send(line);
+        connection.send("\r\n");
+        return connection.receive(10s).status;
+    };
+    const int eight = endlessHeader(8);
+    QVERIFY2(eight == 431 || eight == 0, qPrintable(QString::number(eight))); // 0: the refusal was cut off
+    std::vector<std::thread> floods;
+    std::atomic<int> answered = 0;
+    for (int i = 0; i < 4; ++i)
+        floods.emplace_back([&] { answered += endlessHeader(400) == 200; });
+    for (std::thread& flood : floods)
+        flood.join();
+    QCOMPARE(answered.load(), 0);
+    QCOMPARE(client.request("GET", "/zorvat/").status, 200);
+    QVERIFY2(server.peakMegabytes() < MemoryBoundMegabytes, qPrintable(QString::number(server.peakMegabytes())));
+}
+
+void TestRankProcess::outOfDescriptorsNoPostIsStoredUnlessAccepted()
+{
+    const QString db = m_folder.filePath("descriptors.sqlite");
+    ServerProcess server({ "--db", db, "--rate-limit", "0", "--max-per-address", "1000" }, {}, 90);
+    const int port = server.port();
+    QVERIFY(port > 0);
+    // 64 clients posting at once, each post on a new connection.
+    std::mutex mutex;
+    std::set<std::string> accepted;
+    std::set<std::string> refused;
+    std::vector<std::thread> clients;
+    for (int c = 0; c < 64; ++c) {
+        clients.emplace_back([&, c] {
+            for (int p = 0; p < 20; ++p) {
+                const std::string name = "c" + std::to_string(c) + "p" + std::to_string(p);
+                const int status = postForm(port, "/zorvat/rank.cgi", post(p, name)).status;
+                const std::lock_guard lock(mutex);
+                (status == 200 ? accepted : refused).insert(name);
+            }
+        });
+    }
+    for (std::thread& client : clients)
+        client.join();
+    QVERIFY(!accepted.empty());
+
+    // Connections that take every descriptor and wait cost no time: the server neither spins on a
+    // full descriptor table nor on the connections it holds.
+    std::vector<HttpConnection> idle;
+    for (int i = 0; i < 200; ++i)
+        idle.emplace_back(port);
+    const long long before = server.cpuTicks();
+    QElapsedTimer window;
+    window.start();
+    QTRY_VERIFY_WITH_TIMEOUT(window.hasExpired(1000), 5000);
+    const long long ticks = server.cpuTicks() - before;
+    QVERIFY2(ticks < 20, qPrintable(QString::number(ticks)));
+    idle.clear();
+
+    kill(static_cast<pid_t>(server.process().processId()), SIGTERM);
+    QVERIFY(server.process().waitForFinished(10'000));
+    SqliteStore store(db.toStdString());
+    std::set<std::string> stored;
+    for (const RankedEntry& e : store.top(1'000'000).entries)
+        stored.insert(e.name);
+    for (const std::string& name : accepted)
+        QVERIFY2(stored.count(name), name.c_str());
+    for (const std::string& name : refused)
+        QVERIFY2(!stored.count(name), name.c_str());
+}
+
+void TestRankProcess::settingsComeFromTheConfigFileAndLibpqsEnvironment()
+{
+    // The private server's folder and user as libpq's environment; the database by name only.
+    const std::string dbname = "rank_process_" + std::to_string(getpid());
+    const std::string conninfo = FreshStores::postgresConninfo("postgres");
+    pqxx::connection admin(conninfo);
+    pqxx::nontransaction(admin).exec("CREATE DATABASE " + dbname);
+    const QRegularExpression words(R"(host=(\S+) user=(\S+))");
+    const auto match = words.match(QString::fromStdString(conninfo));
+    QVERIFY(match.hasMatch());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("PGHOST", match.captured(1));
+    environment.insert("PGUSER", match.captured(2));
+
+    const QString config = m_folder.filePath("zorvat-rank.conf");
+    std::ofstream(config.toStdString()) << "# the ranking of the test\n\nmetrics\npostgres dbname=" << dbname
+                                        << "\nrate-limit 1\n";
+    ServerProcess server({ "--config", config, "--rate-limit", "2" }, environment);
+    const int port = server.port();
+    QVERIFY2(port > 0, server.log().constData());
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(postForm(port, "/zorvat/rank.cgi", post(i, "pg")).status, i < 2 ? 200 : 429);
+    QCOMPARE(get(port, "/metrics").status, 200);
+    QVERIFY(!server.log().contains("warning"));
+
+    // A password on the command line works, with a warning that everyone can read it.
+    ServerProcess exposed(
+        { "--postgres", QString::fromStdString("dbname=" + dbname + " password=secret") }, environment);
+    QVERIFY(exposed.port() > 0);
+    QVERIFY(exposed.log().contains("warning: the PostgreSQL password on the command line"));
 }
 
 QTEST_GUILESS_MAIN(TestRankProcess)
