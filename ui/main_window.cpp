@@ -6,6 +6,7 @@
 #include "fonts.h"
 #include "frame_placement.h"
 #include "game_text.h"
+#include "keyboard_play.h"
 #include "paint_box.h"
 #include "pictures.h"
 
@@ -15,7 +16,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QTimer>
 
 namespace zorvat {
@@ -27,8 +27,6 @@ constexpr int ClientHeight = 277;
 const QColor Navy(0, 0, 128);
 const QColor GridBlue(0, 0, 160);
 const QColor CellFrame(Qt::white);
-// Unlike the palette's red, which marks the selected kind.
-const QColor CursorFrame(255, 255, 0);
 
 QColor toQColor(Rgb c)
 {
@@ -154,9 +152,7 @@ void MainWindow::buildMenu()
     n1->setObjectName(QStringLiteral("N1"));
     n1->setShortcut(QKeySequence(Qt::Key_F2));
     connect(n1, &QAction::triggered, this, [this] {
-        const int previous = m_cursor.cell();
-        m_cursor.reset();
-        paintCursor(previous);
+        m_keyboard->newGame();
         Q_EMIT N1Clicked();
     });
     // "終了" carries no key of its own: F2 belongs to "開始" and must never close the window.
@@ -175,76 +171,17 @@ void MainWindow::buildMenu()
 
 void MainWindow::buildKeys()
 {
-    // Window-wide shortcuts, so that these keys mean the same whichever button has the focus
-    // (a focused button would otherwise take Space and Enter for itself).
-    const auto addKey = [this](QList<QKeySequence> keys, bool repeats, auto action) {
-        auto* shortcut = new QShortcut(this);
-        shortcut->setKeys(keys);
-        shortcut->setAutoRepeat(repeats);
-        connect(shortcut, &QShortcut::activated, this, action);
-    };
-    for (int k = 1; k <= KindMax; ++k)
-        addKey(
-            { QKeySequence(Qt::Key_0 + k) }, false, [this, k] { Q_EMIT PaintBox1Clicked(PalBoxes[k]->objectName()); });
-    addKey({ QKeySequence(Qt::Key_Left) }, true, [this] { stepCursor(-1, 0); });
-    addKey({ QKeySequence(Qt::Key_Right) }, true, [this] { stepCursor(1, 0); });
-    addKey({ QKeySequence(Qt::Key_Up) }, true, [this] { stepCursor(0, -1); });
-    addKey({ QKeySequence(Qt::Key_Down) }, true, [this] { stepCursor(0, 1); });
-    addKey({ QKeySequence(Qt::Key_Space) }, false, [this] { toggleCursorCell(); });
-    addKey({ QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter) }, false, [this] { pressEnabledButton(); });
+    m_keyboard = new KeyboardPlay({ this, m_grid, &Cells, &m_cellFrames, { m_button1, m_button2 } });
+    connect(m_keyboard, &KeyboardPlay::kindPicked, this,
+        [this](int kind) { Q_EMIT PaintBox1Clicked(PalBoxes[kind]->objectName()); });
+    connect(m_keyboard, &KeyboardPlay::cellToggled, this,
+        [this](int cell) { Q_EMIT PaintBox6Clicked(Cells[cell]->objectName()); });
 }
 
 void MainWindow::cellClicked(int cell)
 {
-    const int previous = m_cursor.cell();
-    m_cursor.moveTo(cell);
-    paintCursor(previous);
+    m_keyboard->cellClicked(cell);
     Q_EMIT PaintBox6Clicked(Cells[cell]->objectName());
-}
-
-void MainWindow::stepCursor(int dx, int dy)
-{
-    const int previous = m_cursor.cell();
-    m_cursor.step(dx, dy);
-    paintCursor(previous);
-}
-
-void MainWindow::toggleCursorCell()
-{
-    // Only a cursor the player can see says which cell is meant.
-    if (m_cursor.shown())
-        Q_EMIT PaintBox6Clicked(Cells[m_cursor.cell()]->objectName());
-}
-
-void MainWindow::pressEnabledButton()
-{
-    // The game never enables both; "Open" is asked first all the same.
-    for (QPushButton* button : { m_button1, m_button2 }) {
-        if (button->isEnabled()) {
-            button->click();
-            return;
-        }
-    }
-}
-
-void MainWindow::paintCursor(int previousCell)
-{
-    PaintBox* previous = Cells[previousCell];
-    m_cellFrames[previousCell]->setColour(CellFrame);
-    previous->setFocusPolicy(Qt::NoFocus);
-    if (!m_cursor.shown()) {
-        m_grid->setFocusPolicy(Qt::TabFocus);
-        if (focusWidget() == previous)
-            m_grid->setFocus();
-        return;
-    }
-    // The cursor's cell is the grid's one stop for Tab, and it takes the keyboard at every step
-    // of the cursor, so that a screen reader says where the cursor stands.
-    PaintBox* cell = Cells[m_cursor.cell()];
-    m_cellFrames[m_cursor.cell()]->setColour(CursorFrame);
-    cell->setFocusPolicy(Qt::TabFocus);
-    m_grid->setFocusPolicy(Qt::NoFocus);
-    cell->setFocus();
 }
 
 void MainWindow::setVisible(bool visible)

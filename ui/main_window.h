@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "cell_cursor.h"
 #include "cell_names.h"
 #include "cell_painter.h"
 #include "game_view.h"
@@ -19,16 +18,15 @@ namespace zorvat {
 class BevelPanel;
 class Backdrop;
 class FramePlacement;
+class KeyboardPlay;
 class PaintBox;
 
 // The main window: palette, grid, question and score panels, "Open" and "OK" over the
 // backdrop, the menu bar and the hide timer. It shows what the game tells it through
 // GameView and reports every event as a signal; it holds no game rules. Every control
 // carries its design name as its object name ("Button1", "PaintBox6", "pn_sc", "N1", ...).
-// The keyboard plays through the same signals as the mouse: 1-5 pick a kind, the arrow keys
-// move a cell cursor, Space toggles the cell under it and Enter presses "Open" or "OK". The keyboard
-// focus rests on the grid, and on the cursor's cell while the cursor shows, so that a screen reader
-// follows the cursor; every cell and palette face is named after what it shows.
+// The keyboard plays through the same signals as the mouse (KeyboardPlay); every cell and palette
+// face is named after what it shows, for a screen reader.
 class MainWindow : public QMainWindow, public GameView {
     Q_OBJECT
 public:
@@ -73,17 +71,13 @@ private:
     void buildKeys();
     QPoint centredOnScreen(QSize frame) const;
     void cellClicked(int cell);
-    void stepCursor(int dx, int dy);
-    void toggleCursorCell();
-    void pressEnabledButton();
-    void paintCursor(int previousCell);
 
     CellPainter m_painter;
     std::array<PaintBox*, 26> Cells {};
     std::array<BevelPanel*, 26> m_cellFrames {}; // Panel9 .. Panel33
     CellNames m_cellNames { Cells };
     BevelPanel* m_grid = nullptr; // Panel1
-    CellCursor m_cursor;
+    KeyboardPlay* m_keyboard = nullptr; // owned by the window
     std::array<PaintBox*, 6> PalBoxes {};
     std::array<BevelPanel*, 6> PalPanels {};
     BevelPanel* m_pnMon = nullptr;
