@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The ranking as a host puts it on the internet: zorvat-rank behind nginx with the configuration
-// the project ships, over HTTPS with a certificate made for the test. The game's page posts from
-// a browser through the proxy, a player cannot claim another address past the rate limit, and
-// what the proxy answers itself (parts of pages, oversized requests, the metrics) never reaches
-// the ranking.
+// The ranking as a host puts it on the internet: zorvat-rank with its settings and nginx in
+// front of it, both from the configuration the project ships, over HTTPS with a certificate made
+// for the test. The game's page posts from a browser through the proxy, a player cannot claim
+// another address past the rate limit, and what the proxy answers itself (parts of pages,
+// oversized requests, the metrics) never reaches the ranking.
 #include "browser.h"
 #include "check_code.h"
 #include "http_client.h"
@@ -107,8 +107,10 @@ void TestRankProxy::initTestCase()
     if (nginx.isEmpty() || program("openssl").isEmpty() || !Browser::installed())
         QSKIP("needs nginx, openssl, chromium and chromedriver");
     QVERIFY(m_folder.isValid());
-    m_rank = std::make_unique<ServerProcess>(QStringList { "--db", m_folder.filePath("rank.sqlite"),
-        "--trust-forwarded", "--rate-limit", QString::number(RateLimit), "--metrics" });
+    // The settings shipped for hosts, the test's own store and limit over them.
+    m_rank = std::make_unique<ServerProcess>(
+        QStringList { "--config", ZORVAT_RANK_CONF, "--db", m_folder.filePath("rank.sqlite"), "--trust-forwarded",
+            "--rate-limit", QString::number(RateLimit), "--metrics" });
     QVERIFY(m_rank->port() > 0);
     QProcess certificate;
     certificate.setStandardErrorFile(QProcess::nullDevice());
@@ -151,20 +153,31 @@ QString TestRankProxy::startNginx(const QString& nginx)
     if (!site.open(QIODevice::WriteOnly) || site.write(conf.toUtf8()) < 0)
         return "cannot write " + site.fileName();
     site.close();
-    // nginx's own files in the test's folder: the system's are root's.
-    const QString folder = m_folder.path();
+    // nginx's own files in the test's folder, as the system's are root's; one process alone, so
+    // that nothing stays behind whichever way the test ends.
     QFile main(m_folder.filePath("nginx.conf"));
     if (!main.open(QIODevice::WriteOnly))
         return "cannot write " + main.fileName();
-    main.write(("daemon off;\nworker_processes 1;\npid " + folder + "/nginx.pid;\nerror_log " + folder
-        + "/error.log;\nevents {}\nhttp {\n  access_log " + folder + "/access.log;\n  client_body_temp_path " + folder
-        + "/body;\n  proxy_temp_path " + folder + "/proxy;\n  fastcgi_temp_path " + folder
-        + "/fastcgi;\n  uwsgi_temp_path " + folder + "/uwsgi;\n  scgi_temp_path " + folder + "/scgi;\n  include "
-        + site.fileName() + ";\n}\n")
+    main.write(QString(R"(daemon off;
+master_process off;
+pid FOLDER/nginx.pid;
+error_log FOLDER/error.log;
+events {}
+http {
+    access_log FOLDER/access.log;
+    client_body_temp_path FOLDER/body;
+    proxy_temp_path FOLDER/proxy;
+    fastcgi_temp_path FOLDER/fastcgi;
+    uwsgi_temp_path FOLDER/uwsgi;
+    scgi_temp_path FOLDER/scgi;
+    include FOLDER/zorvat-rank.conf;
+}
+)")
+                   .replace("FOLDER", m_folder.path())
                    .toUtf8());
     main.close();
     m_nginx.setProcessChannelMode(QProcess::MergedChannels);
-    m_nginx.start(nginx, { "-p", folder, "-e", folder + "/error.log", "-c", main.fileName() });
+    m_nginx.start(nginx, { "-p", m_folder.path(), "-e", m_folder.filePath("error.log"), "-c", main.fileName() });
     for (int i = 0; i < 100 && get(m_http, "/").status == 0; ++i) {
         if (m_nginx.waitForFinished(100))
             return "nginx did not start: " + QString::fromUtf8(m_nginx.readAll());
