@@ -50,9 +50,12 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont | fluid-soundfont-gm, fonts
 set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};Unspecified;/")
 include(CPack)
 
-# The ranking server, for those who host the ranking: the program and its systemd unit.
+# The ranking server, for those who host the ranking: the program, its systemd unit, and examples
+# of its settings and of nginx in front of it, which the host copies to /etc and edits.
 if(ZORVAT_BUILD_SERVER)
   install(TARGETS zorvat-rank RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT server)
   configure_file("${PROJECT_SOURCE_DIR}/server/zorvat-rank.service.in" "${PROJECT_BINARY_DIR}/zorvat-rank.service" @ONLY)
   install(FILES "${PROJECT_BINARY_DIR}/zorvat-rank.service" DESTINATION "lib/systemd/system" COMPONENT server)
+  install(FILES "${PROJECT_SOURCE_DIR}/docs/zorvat-rank.conf" "${PROJECT_SOURCE_DIR}/docs/nginx-zorvat-rank.conf"
+          DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/zorvat-rank" COMPONENT server)
 endif()

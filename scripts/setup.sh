@@ -8,8 +8,8 @@
 #   play   building and playing the game
 #   test   + running every test headlessly (X server with a window manager, validators,
 #          formatter, a sound server, the ranking server's libraries, a PostgreSQL server, a
-#          headless browser, the accessibility bus a screen reader reads and a headless Wayland
-#          compositor)
+#          headless browser, a web server with TLS in front of the ranking, the accessibility bus
+#          a screen reader reads and a headless Wayland compositor)
 #   fuzz   clang's libFuzzer and sanitizer run-time (the fuzzers need no Qt)
 #   bench  + what the benchmarks measure with (X server, sound server, the synthesizer's own player,
 #          the ranking server's libraries and PostgreSQL)
@@ -31,7 +31,7 @@ server=(
 test=(
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick openbox
   clang-format desktop-file-utils appstream pulseaudio
-  "${server[@]}" postgresql chromium chromium-driver
+  "${server[@]}" postgresql chromium chromium-driver nginx openssl
   dbus at-spi2-core python3-pyatspi
   weston qt6-wayland
 )

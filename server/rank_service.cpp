@@ -129,8 +129,9 @@ HttpAnswer RankService::answer(const HttpRequest& request)
         return answer;
     }
     // The metrics tell about the server's traffic: only for the host's own machine, as the
-    // connection itself shows it, whatever a forwarded address claims.
-    if (m_metricsServed && path == "/metrics" && isLoopback(request.peer)) {
+    // connection itself shows it, whatever a forwarded address claims. A proxy on the same machine
+    // connects from loopback too: a request it forwards for a player elsewhere is not the host's.
+    if (m_metricsServed && path == "/metrics" && isLoopback(request.peer) && isLoopback(request.client)) {
         if (!reading)
             return notAllowed(refusal(405), "GET, HEAD");
         return houseAnswer(200, MetricsType, m_metrics.text(m_limiter.addressCount()));

@@ -5,6 +5,7 @@
 #include "check_code.h"
 #include "fresh_stores.h"
 #include "http_client.h"
+#include "server_process.h"
 #include "sqlite_store.h"
 
 #include <QProcess>
@@ -17,10 +18,8 @@
 #include <atomic>
 #include <csignal>
 #include <fstream>
-#include <iterator>
 #include <mutex>
 #include <set>
-#include <sys/resource.h>
 #include <thread>
 
 using namespace zorvat;
@@ -42,75 +41,6 @@ std::string post(int score, const std::string& name)
     return "sc=" + std::to_string(score) + "&play=1&pass=" + std::to_string(InternetRank::CheckCode(score))
         + "&name=" + name + "&com=";
 }
-
-// The program on a free loopback port of its own choosing, read off its first log line.
-class ServerProcess {
-public:
-    /** `descriptors` > 0 starts it with no more file descriptors than that. */
-    explicit ServerProcess(
-        const QStringList& arguments, const QProcessEnvironment& environment = {}, rlim_t descriptors = 0)
-    {
-        m_process.setProgram(ZORVAT_RANK_PROGRAM);
-        m_process.setArguments(QStringList { "--listen", "127.0.0.1:0" } + arguments);
-        if (!environment.isEmpty())
-            m_process.setProcessEnvironment(environment);
-        if (descriptors > 0) {
-            m_process.setChildProcessModifier([descriptors] {
-                const rlimit limit { descriptors, descriptors };
-                setrlimit(RLIMIT_NOFILE, &limit);
-            });
-        }
-        m_process.setReadChannel(QProcess::StandardError);
-        m_process.start();
-    }
-    ~ServerProcess()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished();
-        }
-    }
-
-    int port()
-    {
-        static const QRegularExpression listening("listening on 127\\.0\\.0\\.1:(\\d+)");
-        while (m_port == 0 && m_process.waitForReadyRead(10'000)) {
-            m_log += m_process.readAllStandardError();
-            const auto match = listening.match(QString::fromUtf8(m_log));
-            if (match.hasMatch())
-                m_port = match.captured(1).toInt();
-        }
-        return m_port;
-    }
-    QProcess& process() { return m_process; }
-    QByteArray log()
-    {
-        m_log += m_process.readAllStandardError();
-        return m_log;
-    }
-    /** Peak resident memory in MB, and user and system time in clock ticks, as the system counts them. */
-    double peakMegabytes()
-    {
-        const auto words = proc("status");
-        return std::stod(*(std::find(words.begin(), words.end(), "VmHWM:") + 1)) / 1024;
-    }
-    long long cpuTicks()
-    {
-        const auto words = proc("stat");
-        return std::stoll(words.at(13)) + std::stoll(words.at(14));
-    }
-
-private:
-    std::vector<std::string> proc(const char* file)
-    {
-        std::ifstream in("/proc/" + std::to_string(m_process.processId()) + "/" + file);
-        return { std::istream_iterator<std::string>(in), {} };
-    }
-
-    QProcess m_process;
-    QByteArray m_log;
-    int m_port = 0;
-};
 
 } // namespace
 

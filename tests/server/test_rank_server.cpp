@@ -448,6 +448,7 @@ void TestRankServer::healthAndMetricsTellTheHostHowItGoes()
 {
     ServerOptions options;
     options.metrics = true;
+    options.trustForwarded = true;
     RunningServer& server = start(options);
     QCOMPARE(get(server.port(), "/zorvat/healthz").body, std::string("ok\n"));
     QCOMPARE(postForm(server.port(), Rank, gamePost(5, "a")).status, 200);
@@ -464,6 +465,8 @@ void TestRankServer::healthAndMetricsTellTheHostHowItGoes()
              "zorvat_rank_open_connections 1\n",
          })
         QTRY_VERIFY2(metrics().body.find(line) != std::string::npos, line);
+    // Passed on by a proxy on the host's machine for a player elsewhere.
+    QCOMPARE(watcher.request("GET", "/metrics", {}, { { "X-Forwarded-For", "203.0.113.9" } }).status, 404);
 }
 
 void TestRankServer::concurrentPostsAreAllStoredOnce()
