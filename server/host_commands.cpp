@@ -307,8 +307,9 @@ void unban(const CommandLine& line, const ServerOptions& options, std::FILE* out
 
 void bans(const CommandLine&, const ServerOptions& options, std::FILE* out)
 {
+    const std::vector<Ban> bans = openStore(options)->bans();
     std::fputs("address\ttime\treason\n", out);
-    for (const Ban& ban : openStore(options)->bans()) {
+    for (const Ban& ban : bans) {
         const std::string row = terminalText(ban.prefix) + "\t" + localTime(ban.time) + "\t" + terminalText(ban.reason);
         std::fputs((row + "\n").c_str(), out);
     }
