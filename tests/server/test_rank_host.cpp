@@ -2,6 +2,8 @@
 // The host's commands of the zorvat-rank program on SQLite and PostgreSQL stores, while a server
 // runs on the same store.
 #include "check_code.h"
+#include "entry_exchange.h"
+#include "error.h"
 #include "fresh_stores.h"
 #include "http_client.h"
 #include "running_server.h"
@@ -63,6 +65,8 @@ private Q_SLOTS:
     void commandsThatCannotDoTheirJobSayWhyInOneLine_data();
     void commandsThatCannotDoTheirJobSayWhyInOneLine();
     void helpListsTheCommands();
+    void exportsAreReadStrictly_data();
+    void exportsAreReadStrictly();
 
 private:
     Ran host(const QStringList& arguments);
@@ -284,6 +288,60 @@ void TestRankHost::helpListsTheCommands()
         for (const char* command : { "list", "hide ID", "unhide ID", "delete ID", "ban ADDRESS", "unban ADDRESS",
                  "bans", "forget-addresses", "backup FILE", "export [FILE]", "import FILE" })
             QVERIFY2(ran.out.contains(QString("\n  ") + command), command);
+    }
+}
+
+void TestRankHost::exportsAreReadStrictly_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QString>("error"); // "" when it reads
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<qint64>("time");
+
+    const auto entry = [](const QByteArray& name, const QByteArray& score, const QByteArray& time) {
+        return "{\"entries\":[{\"id\":1,\"name\":" + name + ",\"score\":" + score
+            + ",\"games\":0,\"comment\":\"\",\"time\":" + time + "}]}";
+    };
+    const QByteArray leap = "\"2024-02-29T23:59:59Z\"";
+    QTest::newRow("escapes") << entry(R"("a\"\\\/\b\n\t\u00e9\ud83d\ude00")", "1", leap) << ""
+                             << "a\"\\/\b\n\té😀" << qint64(1'709'251'199);
+    QTest::newRow("seconds") << entry("\"x\"", "1", "5") << ""
+                             << "x" << qint64(5);
+    QTest::newRow("lone surrogate") << entry(R"("\ud800x")", "1", leap) << "lone surrogate"
+                                    << "" << qint64(0);
+    QTest::newRow("not UTF-8") << entry("\"\xff\"", "1", leap) << "not UTF-8"
+                               << "" << qint64(0);
+    QTest::newRow("raw tab") << entry("\"a\tb\"", "1", leap) << "control character"
+                             << "" << qint64(0);
+    QTest::newRow("no such day") << entry("\"x\"", "1", "\"2023-02-29T00:00:00Z\"") << "no time such as"
+                                 << "" << qint64(0);
+    QTest::newRow("score past 32 bits") << entry("\"x\"", "2147483648", leap) << "\"score\""
+                                        << "" << qint64(0);
+    QTest::newRow("score with a fraction") << entry("\"x\"", "1.5", leap) << "\"score\""
+                                           << "" << qint64(0);
+    QTest::newRow("leading zero") << entry("\"x\"", "01", leap) << "a value expected"
+                                  << "" << qint64(0);
+    QTest::newRow("name missing") << QByteArray(R"([{"id":1}])") << "entry 1 has no \"name\""
+                                  << "" << qint64(0);
+    QTest::newRow("nested too deep") << QByteArray(100, '[') << "nested too deep"
+                                     << "" << qint64(0);
+    QTest::newRow("more after the end") << QByteArray("[] []") << "more after the end"
+                                        << "" << qint64(0);
+}
+
+void TestRankHost::exportsAreReadStrictly()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(QString, error);
+    QFETCH(QString, name);
+    QFETCH(qint64, time);
+    try {
+        const Exchange exchange = exchangeFromJson(json.toStdString());
+        QVERIFY2(error.isEmpty(), "read what it should have refused");
+        QCOMPARE(QString::fromStdString(exchange.entries.at(0).name), name);
+        QCOMPARE(exchange.entries.at(0).time, time);
+    } catch (const Error& e) {
+        QVERIFY2(!error.isEmpty() && QString(e.what()).contains(error), e.what());
     }
 }
 
