@@ -177,7 +177,10 @@ std::string oneLine(std::string_view text)
 
 bool isHostCommand(const std::vector<std::string>& args)
 {
-    return !commandName(args).empty();
+    // A word after the server's options that names no command is the server's to refuse, as it
+    // refuses a mistyped option whose value this word then seemed to be.
+    const std::string name = commandName(args);
+    return !name.empty() && (findCommand(name) || args[0] == name);
 }
 
 int runHostCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
