@@ -251,7 +251,8 @@ void listBans(const HostArguments&, const ServerOptions& options, std::FILE* out
 void forgetAddresses(const HostArguments& args, const ServerOptions& options, std::FILE* out)
 {
     const std::int64_t days = number(args, "older-than", DefaultForgetDays, 100'000);
-    const std::int64_t before = now() - days * 86'400;
+    // 0 days: every address, those of this very second too.
+    const std::int64_t before = days ? now() - days * 86'400 : now() + 1;
     const std::int64_t forgotten = openStore(options)->forgetAddresses(before);
     std::fprintf(
         out, "forgot the addresses of %s posted before %s\n", entries(forgotten).c_str(), localTime(before).c_str());
