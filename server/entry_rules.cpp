@@ -30,13 +30,6 @@ std::int32_t count(const std::string& text, const char* refusal)
     return static_cast<std::int32_t>(*value);
 }
 
-// Bidirectional embeddings, overrides and isolates turn the text after them around on the ranking
-// page: a name could pass itself off as another, or make the comment beside it read otherwise.
-bool isControl(std::uint32_t cp)
-{
-    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069);
-}
-
 bool isBlank(std::uint32_t cp)
 {
     return cp == ' ' || cp == 0x3000; // the ideographic space of Japanese input
@@ -61,7 +54,7 @@ std::string playerText(const std::string& text, std::size_t maxLength, const cha
     for (std::size_t i = 0; i < text.size();) {
         std::uint32_t cp = 0;
         const std::size_t n = decodeUtf8Char(text, i, cp);
-        if (n == 0 || isControl(cp))
+        if (n == 0 || isControlCharacter(cp))
             throw Refusal(400, std::string(what) + "に使えない文字が含まれています");
         chars.push_back({ i, n, cp });
         i += n;
@@ -92,6 +85,13 @@ bool hasVisibleCharacter(const std::string& text)
 }
 
 } // namespace
+
+// Bidirectional embeddings, overrides and isolates turn the text after them around on the ranking
+// page: a name could pass itself off as another, or make the comment beside it read otherwise.
+bool isControlCharacter(std::uint32_t cp)
+{
+    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069);
+}
 
 Submission submissionFrom(const FormFields& fields)
 {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// zorvat-rank: the ranking server that the game's ranking page posts to.
+// zorvat-rank: the ranking server that the game's ranking page posts to, and the host's commands for its store.
 #include "error.h"
+#include "host_commands.h"
 #include "postgres_store.h"
 #include "rank_server.h"
 #include "server_options.h"
@@ -18,9 +19,13 @@ using namespace zorvat::rank;
 
 int main(int argc, char** argv)
 {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (isHostCommand(args))
+        return runHostCommand(args, stdout, stderr);
+
     ServerOptions options;
     try {
-        options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+        options = parseOptions(args);
     } catch (const Error& e) {
         std::fprintf(stderr, "zorvat-rank: %s\n\n%s", e.what(), usageText().c_str());
         return 2;

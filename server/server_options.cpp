@@ -4,6 +4,7 @@
 #include "base_path.h"
 #include "decimal_number.h"
 #include "error.h"
+#include "host_commands.h"
 
 #include <fstream>
 #include <optional>
@@ -18,11 +19,6 @@ struct Setting {
     std::optional<std::string> value;
     std::string where; // "" on the command line, otherwise "FILE:LINE: "
 };
-
-bool isFlag(const std::string& name)
-{
-    return name == "help" || name == "trust-forwarded" || name == "metrics";
-}
 
 std::size_t number(const Setting& setting, std::size_t min, std::size_t max)
 {
@@ -70,7 +66,7 @@ std::vector<Setting> commandLine(const std::vector<std::string>& args, std::opti
         if (arg.rfind("--", 0) != 0)
             throw Error("unknown argument: " + arg);
         Setting setting { arg.substr(2), std::nullopt, "" };
-        if (!isFlag(setting.name)) {
+        if (!isFlagOption(setting.name)) {
             if (i + 1 >= args.size())
                 throw Error(arg + " needs a value");
             setting.value = args[++i];
@@ -109,7 +105,7 @@ std::vector<Setting> configFile(const std::string& path)
         }
         if (setting.name == "config" || setting.name == "help")
             throw Error(where + setting.name + " cannot be set in a configuration file");
-        if (isFlag(setting.name) != !setting.value)
+        if (isFlagOption(setting.name) != !setting.value)
             throw Error(where + setting.name + (setting.value ? " takes no value" : " needs a value"));
         settings.push_back(std::move(setting));
     }
@@ -173,6 +169,11 @@ void apply(const std::vector<Setting>& settings, ServerOptions& options, bool& p
 
 } // namespace
 
+bool isFlagOption(const std::string& name)
+{
+    return name == "help" || name == "trust-forwarded" || name == "metrics";
+}
+
 ServerOptions parseOptions(const std::vector<std::string>& args)
 {
     ServerOptions options;
@@ -194,6 +195,7 @@ std::string usageText()
     return "usage: zorvat-rank [--config FILE] [--listen HOST:PORT] [--db FILE | --postgres CONNINFO]\n"
            "                   [--base PATH] [--rate-limit N] [--max-connections N] [--max-per-address N]\n"
            "                   [--timeout SECONDS] [--trust-forwarded] [--metrics]\n"
+           "       zorvat-rank COMMAND [--config FILE] [--db FILE | --postgres CONNINFO] [ARGUMENTS]\n"
            "\n"
            "Serves the Zorvat internet ranking: POST BASE/rank.cgi takes the game's ranking page,\n"
            "GET BASE/ shows the ranking, GET BASE/ranking.json?limit=N lists it as JSON, GET BASE/healthz\n"
@@ -217,7 +219,11 @@ std::string usageText()
            "                         (default 10)\n"
            "  --trust-forwarded      behind a reverse proxy: the client is the last X-Forwarded-For address\n"
            "  --metrics              serve GET /metrics (Prometheus' text format) to this machine's own\n"
-           "                         loopback connections\n";
+           "                         loopback connections\n"
+           "\n"
+           "The host's commands work on the store that --db, --postgres or the --config file names, while\n"
+           "servers run on it; each says in one line why when it cannot do its job (exit status 1):\n"
+        + hostCommandsUsage();
 }
 
 } // namespace zorvat::rank

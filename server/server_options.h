@@ -27,6 +27,9 @@ struct ServerOptions {
     `--config FILE` names; throws Error with the reason. */
 ServerOptions parseOptions(const std::vector<std::string>& args);
 
+/** Whether the option `name` (without "--") stands alone, taking no value. */
+bool isFlagOption(const std::string& name);
+
 /** The help text of the command line. */
 std::string usageText();
 

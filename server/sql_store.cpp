@@ -187,6 +187,19 @@ std::vector<RankedEntry> SqlStore::list(const std::string& nameText, std::int64_
     return entries;
 }
 
+std::vector<std::int64_t> SqlStore::missing(const std::vector<std::int64_t>& ids)
+{
+    std::vector<std::int64_t> absent;
+    read([&](SqlSession& session) {
+        absent.clear();
+        for (const std::int64_t id : sortedOnce(ids)) {
+            if (session.query("SELECT id FROM entries WHERE id = $1", { id }).empty())
+                absent.push_back(id);
+        }
+    });
+    return absent;
+}
+
 std::int64_t SqlStore::hide(const std::vector<std::int64_t>& ids)
 {
     return setHidden(ids, true);

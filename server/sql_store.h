@@ -35,6 +35,8 @@ public:
     /** The newest entries first, shown or hidden, whose name contains `nameText` ("" for any),
         at most `limit` (0 for all), with their ranks and addresses. */
     std::vector<RankedEntry> list(const std::string& nameText = {}, std::int64_t limit = 0);
+    /** The ids among `ids` that name no stored entry, each once, in increasing order. */
+    std::vector<std::int64_t> missing(const std::vector<std::int64_t>& ids);
     /** Takes the entries out of the ranking, or brings them back; returns how many changed. */
     std::int64_t hide(const std::vector<std::int64_t>& ids);
     std::int64_t unhide(const std::vector<std::int64_t>& ids);

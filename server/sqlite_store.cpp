@@ -3,6 +3,8 @@
 
 #include "sqlite_connection.h"
 
+#include <sys/stat.h>
+
 namespace zorvat::rank {
 
 // A read connection borrowed from the idle ones for one call, handed back after it.
@@ -88,6 +90,13 @@ void SqliteStore::write(const Work& work, bool unbounded)
 
 void SqliteStore::backup(const std::string& file)
 {
+    // The copy replaces its file whole: over the store itself it would leave the running servers
+    // writing to a file that no longer has a name, and their posts lost at the next start.
+    struct stat target { };
+    struct stat own { };
+    if (::stat(file.c_str(), &target) == 0 && ::stat(m_path.c_str(), &own) == 0 && target.st_dev == own.st_dev
+        && target.st_ino == own.st_ino)
+        throw StoreRefusal("the backup must go to another file than the store " + m_path + " itself");
     Reader reader(*this);
     reader->backupTo(file);
 }

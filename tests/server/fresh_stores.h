@@ -34,6 +34,12 @@ public:
     std::unique_ptr<SqlStore> reopen(const QString& kind, StoreTimeouts timeouts = {});
     /** A connection of its own to the last data made. */
     std::unique_ptr<RawConnection> connect(const QString& kind) const;
+    /** The options that name the last store made of `kind` on zorvat-rank's command line. */
+    QStringList storeArguments(const QString& kind) const
+    {
+        return { kind == "sqlite" ? "--db" : "--postgres",
+            QString::fromStdString(kind == "sqlite" ? m_sqlitePath : m_postgres) };
+    }
     /** The SQLite file of the last SQLite store made. */
     std::string sqlitePath() const { return m_sqlitePath; }
 
