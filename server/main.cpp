@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // zorvat-rank: the ranking server that the game's ranking page posts to, and the host's commands for its store.
+#include "address_retention.h"
 #include "error.h"
 #include "host_commands.h"
 #include "postgres_store.h"
@@ -54,13 +55,15 @@ int main(int argc, char** argv)
     std::signal(SIGPIPE, SIG_IGN);
 
     try {
-        std::unique_ptr<EntryStore> store;
+        std::unique_ptr<SqlStore> store;
         if (options.postgres.empty())
             store = std::make_unique<SqliteStore>(options.sqlitePath);
         else
             store = std::make_unique<PostgresStore>(options.postgres);
         RankServer server(*store, options, stderr);
         server.bind();
+        const RequestLog retentionLog(stderr);
+        const AddressRetention retention(*store, options.keepAddressDays, retentionLog);
         std::thread stopper([&] {
             int signal = 0;
             sigwait(&stopSignals, &signal);

@@ -154,6 +154,8 @@ void apply(const std::vector<Setting>& settings, ServerOptions& options, bool& p
         } else if (name == "max-per-address") {
             options.limits.maxPerAddress = number(setting, 1, 1'000'000);
             perAddressChosen = true;
+        } else if (name == "keep-addresses") {
+            options.keepAddressDays = static_cast<int>(number(setting, 0, 36'500));
         } else if (name == "timeout") {
             options.limits.requestTimeout = std::chrono::seconds(number(setting, 1, 3600));
         } else {
@@ -194,7 +196,7 @@ std::string usageText()
 {
     return "usage: zorvat-rank [--config FILE] [--listen HOST:PORT] [--db FILE | --postgres CONNINFO]\n"
            "                   [--base PATH] [--rate-limit N] [--max-connections N] [--max-per-address N]\n"
-           "                   [--timeout SECONDS] [--trust-forwarded] [--metrics]\n"
+           "                   [--timeout SECONDS] [--keep-addresses DAYS] [--trust-forwarded] [--metrics]\n"
            "       zorvat-rank COMMAND [--config FILE] [--db FILE | --postgres CONNINFO] [ARGUMENTS]\n"
            "\n"
            "Serves the Zorvat internet ranking: POST BASE/rank.cgi takes the game's ranking page,\n"
@@ -217,6 +219,8 @@ std::string usageText()
            "                         with --trust-forwarded, as many as --max-connections)\n"
            "  --timeout SECONDS      time a whole request may take to arrive, and its answer to leave\n"
            "                         (default 10)\n"
+           "  --keep-addresses DAYS  forget the client address of an entry this many days after its post\n"
+           "                         (default 30; 0: keep them until forget-addresses)\n"
            "  --trust-forwarded      behind a reverse proxy: the client is the last X-Forwarded-For address\n"
            "  --metrics              serve GET /metrics (Prometheus' text format) to this machine's own\n"
            "                         loopback connections\n"

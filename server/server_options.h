@@ -18,6 +18,7 @@ struct ServerOptions {
     std::size_t rateLimit = 10; // accepted posts per minute per client address; 0: no limit
     bool trustForwarded = false;
     bool metrics = false; // GET /metrics for the host's own machine
+    int keepAddressDays = 30; // the client addresses of older entries are forgotten; 0: kept
     ConnectionLimits limits;
     bool help = false;
     std::vector<std::string> warnings; // for standard error: choices that work but put the host at risk

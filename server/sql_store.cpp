@@ -251,14 +251,21 @@ std::int64_t SqlStore::remove(const std::vector<std::int64_t>& ids)
 
 std::int64_t SqlStore::forgetAddresses(std::int64_t unixTime)
 {
+    // A few thousand entries a transaction, so that the posts arriving meanwhile wait no longer for
+    // the writer than for any other batch, however many addresses a first run finds to forget.
+    constexpr std::int64_t Chunk = 2000;
     std::int64_t forgotten = 0;
-    write(
-        [&](SqlSession& session) {
-            forgotten
-                = session.integer("SELECT COUNT(*) FROM entries WHERE created < $1 AND address <> ''", { unixTime });
-            session.query("UPDATE entries SET address = '' WHERE created < $1 AND address <> ''", { unixTime });
-        },
-        true);
+    for (std::int64_t changed = Chunk; changed == Chunk;) {
+        write([&](SqlSession& session) {
+            changed = session.integer("SELECT COUNT(*) FROM (SELECT id FROM entries WHERE created < $1 AND "
+                                      "address <> '' LIMIT $2) AS old",
+                { unixTime, Chunk });
+            session.query("UPDATE entries SET address = '' WHERE id IN (SELECT id FROM entries WHERE created < $1 "
+                          "AND address <> '' LIMIT $2)",
+                { unixTime, Chunk });
+        });
+        forgotten += changed;
+    }
     return forgotten;
 }
 

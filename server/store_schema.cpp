@@ -12,7 +12,7 @@ namespace {
 
 // Each step as it was released: a step is never edited once a store may have taken it; a change
 // is a new step. {identity} and {keyOrdered} stand for the dialect's spelling.
-const std::array<const char*, 4> Steps = {
+const std::array<const char*, 5> Steps = {
     // 1: the first release's tables, which had no version; on such a store this step changes nothing.
     R"(
 CREATE TABLE IF NOT EXISTS entries (
@@ -59,6 +59,11 @@ CREATE TABLE bans (
   prefix TEXT PRIMARY KEY,
   reason TEXT NOT NULL,
   created BIGINT NOT NULL))",
+
+    // 5: the entries whose client address is still kept, by age, for the server that forgets old
+    // addresses every hour without reading the whole ranking.
+    R"(
+CREATE INDEX entries_addressed ON entries (created) WHERE address <> '')",
 };
 
 std::string spelled(const SqlDialect& dialect, std::string sql)

@@ -17,7 +17,9 @@
 
 #include <atomic>
 #include <csignal>
+#include <ctime>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -53,6 +55,7 @@ private Q_SLOTS:
     void attacksLeaveTheServerSmall();
     void outOfDescriptorsNoPostIsStoredUnlessAccepted();
     void settingsComeFromTheConfigFileAndLibpqsEnvironment();
+    void oldClientAddressesAreForgottenByTheServer();
 
 private:
     QTemporaryDir m_folder;
@@ -250,6 +253,27 @@ void TestRankProcess::settingsComeFromTheConfigFileAndLibpqsEnvironment()
         { "--postgres", QString::fromStdString("dbname=" + dbname + " password=secret") }, environment);
     QVERIFY(exposed.port() > 0);
     QVERIFY(exposed.log().contains("warning: the PostgreSQL password on the command line"));
+}
+
+void TestRankProcess::oldClientAddressesAreForgottenByTheServer()
+{
+    const QString db = m_folder.filePath("retention.sqlite");
+    const std::int64_t now = std::time(nullptr);
+    constexpr std::int64_t Day = 86'400;
+    {
+        SqliteStore store(db.toStdString());
+        store.import({ { 0, 0, 5, 1, "old", "", now - 31 * Day, "192.0.2.1" },
+            { 0, 0, 6, 1, "recent", "", now - 29 * Day, "192.0.2.2" } });
+    }
+    ServerProcess server({ "--db", db });
+    QVERIFY(server.port() > 0);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        server.log().contains("forgot the client addresses of 1 entries older than 30 days"), 10'000);
+    SqliteStore store(db.toStdString());
+    std::map<std::string, std::string> addresses;
+    for (const RankedEntry& e : store.list())
+        addresses[e.name] = e.address;
+    QCOMPARE(addresses, (std::map<std::string, std::string> { { "old", "" }, { "recent", "192.0.2.2" } }));
 }
 
 QTEST_GUILESS_MAIN(TestRankProcess)
