@@ -93,12 +93,12 @@ bool isControlCharacter(std::uint32_t cp)
     return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069);
 }
 
-Submission submissionFrom(const FormFields& fields)
+Submission submissionFrom(const FormFields& fields, InternetRank::CheckNumbers check)
 {
     Submission entry;
     entry.score = count(field(fields, "sc"), "スコアが正しくありません");
     entry.play = count(field(fields, "play"), "プレイ回数が正しくありません");
-    if (field(fields, "pass") != std::to_string(InternetRank::CheckCode(entry.score)))
+    if (field(fields, "pass") != std::to_string(InternetRank::CheckCode(entry.score, check)))
         throw Refusal(400, "チェックコードがスコアと一致しません");
     entry.name = playerText(field(fields, "name"), MaxNameLength, "名前");
     if (entry.name.empty())

@@ -7,7 +7,7 @@ RankServer::RankServer(EntryStore& store, const ServerOptions& options, std::FIL
     : m_options(options)
     , m_log(log)
     , m_limiter(options.rateLimit)
-    , m_service(store, m_limiter, m_log, m_metrics, options.base, options.metrics)
+    , m_service(store, m_limiter, m_log, m_metrics, options.base, options.metrics, options.check)
     , m_edge(options.limits, options.trustForwarded, m_service, m_log, m_metrics)
 {
 }

@@ -84,13 +84,14 @@ HttpAnswer notAllowed(HttpAnswer answer, const char* allowed)
 } // namespace
 
 RankService::RankService(EntryStore& store, RateLimiter& limiter, const RequestLog& log, ServerMetrics& metrics,
-    const std::string& base, bool serveMetrics)
+    const std::string& base, bool serveMetrics, InternetRank::CheckNumbers check)
     : m_store(store)
     , m_limiter(limiter)
     , m_log(log)
     , m_metrics(metrics)
     , m_base(normalizedBase(base))
     , m_metricsServed(serveMetrics)
+    , m_check(check)
 {
 }
 
@@ -169,7 +170,7 @@ HttpAnswer RankService::post(const HttpRequest& request)
         if (m_store.banned(address))
             throw Refusal(403, "このアドレスからの送信は受け付けていません");
         const FormCharset charset = formCharset(request.header("Content-Type"));
-        const Submission entry = submissionFrom(decodeForm(request.body, charset));
+        const Submission entry = submissionFrom(decodeForm(request.body, charset), m_check);
         const std::optional<RateLimiter::Place> place = m_limiter.acquire(address);
         if (!place)
             throw Refusal(429, "短い間に送信が続いています。しばらくしてから送信してください");

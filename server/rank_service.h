@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "check_code.h"
 #include "entry_store.h"
 #include "http_message.h"
 #include "rate_limiter.h"
@@ -21,7 +22,8 @@ class RankService : public HttpHandler {
 public:
     /** `base` is "/" or a folder such as "/zorvat"; `serveMetrics` serves GET /metrics to loopback peers. */
     RankService(EntryStore& store, RateLimiter& limiter, const RequestLog& log, ServerMetrics& metrics,
-        const std::string& base, bool serveMetrics);
+        const std::string& base, bool serveMetrics,
+        InternetRank::CheckNumbers check = InternetRank::builtInCheckNumbers());
 
     HttpAnswer answer(const HttpRequest& request) override;
     HttpAnswer refusal(int status) const override;
@@ -41,6 +43,7 @@ private:
     ServerMetrics& m_metrics;
     std::string m_base;
     bool m_metricsServed;
+    InternetRank::CheckNumbers m_check;
 };
 
 } // namespace zorvat::rank

@@ -154,6 +154,10 @@ void apply(const std::vector<Setting>& settings, ServerOptions& options, bool& p
         } else if (name == "max-per-address") {
             options.limits.maxPerAddress = number(setting, 1, 1'000'000);
             perAddressChosen = true;
+        } else if (name == "check-multiplier") {
+            options.check.multiplier = static_cast<std::int32_t>(number(setting, 10, 99));
+        } else if (name == "check-offset") {
+            options.check.offset = static_cast<std::int32_t>(number(setting, 0, 9));
         } else if (name == "keep-addresses") {
             options.keepAddressDays = static_cast<int>(number(setting, 0, 36'500));
         } else if (name == "timeout") {
@@ -197,6 +201,7 @@ std::string usageText()
     return "usage: zorvat-rank [--config FILE] [--listen HOST:PORT] [--db FILE | --postgres CONNINFO]\n"
            "                   [--base PATH] [--rate-limit N] [--max-connections N] [--max-per-address N]\n"
            "                   [--timeout SECONDS] [--keep-addresses DAYS] [--trust-forwarded] [--metrics]\n"
+           "                   [--check-multiplier N] [--check-offset N]\n"
            "       zorvat-rank COMMAND [--config FILE] [--db FILE | --postgres CONNINFO] [ARGUMENTS]\n"
            "\n"
            "Serves the Zorvat internet ranking: POST BASE/rank.cgi takes the game's ranking page,\n"
@@ -219,14 +224,21 @@ std::string usageText()
            "                         with --trust-forwarded, as many as --max-connections)\n"
            "  --timeout SECONDS      time a whole request may take to arrive, and its answer to leave\n"
            "                         (default 10)\n"
-           "  --keep-addresses DAYS  forget the client address of an entry this many days after its post\n"
-           "                         (default 30; 0: keep them until forget-addresses)\n"
-           "  --trust-forwarded      behind a reverse proxy: the client is the last X-Forwarded-For address\n"
-           "  --metrics              serve GET /metrics (Prometheus' text format) to this machine's own\n"
-           "                         loopback connections\n"
-           "\n"
-           "The host's commands work on the store that --db, --postgres or the --config file names, while\n"
-           "servers run on it; each says in one line why when it cannot do its job (exit status 1):\n"
+           "  --check-multiplier N   the check code's multiplier (10-99) in the pages that post here, as in\n"
+           "                         the players' ranking.conf (default: this build's, "
+        + std::to_string(InternetRank::builtInCheckNumbers().multiplier)
+        + ")\n"
+          "  --check-offset N       the check code's offset (0-9) (default: this build's, "
+        + std::to_string(InternetRank::builtInCheckNumbers().offset)
+        + ")\n"
+          "  --keep-addresses DAYS  forget the client address of an entry this many days after its post\n"
+          "                         (default 30; 0: keep them until forget-addresses)\n"
+          "  --trust-forwarded      behind a reverse proxy: the client is the last X-Forwarded-For address\n"
+          "  --metrics              serve GET /metrics (Prometheus' text format) to this machine's own\n"
+          "                         loopback connections\n"
+          "\n"
+          "The host's commands work on the store that --db, --postgres or the --config file names, while\n"
+          "servers run on it; each says in one line why when it cannot do its job (exit status 1):\n"
         + hostCommandsUsage();
 }
 

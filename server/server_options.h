@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "check_code.h"
 #include "connection_limits.h"
 
 #include <cstddef>
@@ -18,6 +19,9 @@ struct ServerOptions {
     std::size_t rateLimit = 10; // accepted posts per minute per client address; 0: no limit
     bool trustForwarded = false;
     bool metrics = false; // GET /metrics for the host's own machine
+    // The numbers of the check code the ranking pages that post here carry; the build's unless the
+    // host gives the pages of a community's games other ones.
+    InternetRank::CheckNumbers check = InternetRank::builtInCheckNumbers();
     int keepAddressDays = 30; // the client addresses of older entries are forgotten; 0: kept
     ConnectionLimits limits;
     bool help = false;

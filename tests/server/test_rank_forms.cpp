@@ -360,6 +360,10 @@ void TestRankForms::commandLineHasItsDefaultsAndRefusesNonsense()
     QCOMPARE(set.base, std::string("/games/zorvat"));
     QCOMPARE(set.rateLimit, std::size_t(0));
     QCOMPARE(parseOptions({ "--base", "/" }).base, std::string());
+    QCOMPARE(defaults.check, InternetRank::builtInCheckNumbers());
+    QCOMPARE(parseOptions({ "--check-multiplier", "41", "--check-offset", "3" }).check,
+        (InternetRank::CheckNumbers { 41, 3 }));
+    QCOMPARE(defaults.keepAddressDays, 30);
     // Behind a proxy, which opens every connection, the bound per address is no bound of its own.
     QCOMPARE(parseOptions({ "--trust-forwarded", "--max-connections", "100" }).limits.maxPerAddress, std::size_t(100));
     QCOMPARE(parseOptions({ "--trust-forwarded", "--max-per-address", "3" }).limits.maxPerAddress, std::size_t(3));
@@ -371,6 +375,9 @@ void TestRankForms::commandLineHasItsDefaultsAndRefusesNonsense()
         { "--rate-limit", "-1" },
         { "--rate-limit", "+1" },
         { "--max-connections", "0" },
+        { "--check-multiplier", "9" },
+        { "--check-offset", "10" },
+        { "--keep-addresses", "-1" },
         { "--db", "a", "--postgres", "b" },
         { "--base", "zorvat" },
         { "--base", "/a b" },

@@ -35,10 +35,11 @@ std::string escaped(const std::string& bytes)
 }
 
 // The body a browser sends from the game's page: the typed texts in code page 932.
-std::string gamePost(int score, const std::string& name, const std::string& comment = "よろしく", int play = 1)
+std::string gamePost(int score, const std::string& name, const std::string& comment = "よろしく", int play = 1,
+    InternetRank::CheckNumbers check = InternetRank::builtInCheckNumbers())
 {
     return "sc=" + std::to_string(score) + "&play=" + std::to_string(play)
-        + "&pass=" + std::to_string(InternetRank::CheckCode(score)) + "&name=" + escaped(*toCp932(name))
+        + "&pass=" + std::to_string(InternetRank::CheckCode(score, check)) + "&name=" + escaped(*toCp932(name))
         + "&com=" + escaped(*toCp932(comment)) + "&B1=" + escaped(*toCp932("送信"));
 }
 
@@ -114,6 +115,7 @@ private Q_SLOTS:
     void cleanup();
 
     void acceptedPostIsStoredAndAnsweredWithItsRank();
+    void checkCodeIsTheOneTheHostChose();
     void utf8PostsAreReadAsUtf8();
     void refusedPostsStoreNothingAndSayWhy_data();
     void refusedPostsStoreNothingAndSayWhy();
@@ -154,6 +156,17 @@ RunningServer& TestRankServer::start(ServerOptions options)
     m_server.reset();
     m_server = std::make_unique<RunningServer>(*m_store, options);
     return *m_server;
+}
+
+void TestRankServer::checkCodeIsTheOneTheHostChose()
+{
+    ServerOptions options;
+    options.check = { 41, 3 };
+    HttpConnection client(start(options).port());
+    const Fields form { { "Content-Type", FormType } };
+    QCOMPARE(client.request("POST", Rank, gamePost(7, "built", "", 1), form).status, 400);
+    QCOMPARE(client.request("POST", Rank, gamePost(7, "community", "", 1, options.check), form).status, 200);
+    QCOMPARE(storedTotal(*m_store), 1);
 }
 
 void TestRankServer::acceptedPostIsStoredAndAnsweredWithItsRank()
