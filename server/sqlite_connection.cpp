@@ -192,6 +192,24 @@ void SqliteConnection::backupTo(const std::string& path)
     }
 }
 
+void SqliteConnection::onCommitted(std::function<void(int pages)> logged)
+{
+    m_logged = std::move(logged);
+    sqlite3_wal_hook(
+        m_db,
+        [](void* self, sqlite3*, const char*, int pages) {
+            static_cast<SqliteConnection*>(self)->m_logged(pages);
+            return SQLITE_OK;
+        },
+        this);
+}
+
+void SqliteConnection::checkpoint()
+{
+    if (sqlite3_wal_checkpoint_v2(m_db, "main", SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr) != SQLITE_OK)
+        fail(m_db, "checkpoint");
+}
+
 void SqliteConnection::abandonTransaction() noexcept
 {
     // A COMMIT that failed may have ended the transaction or left it open; left open, it would

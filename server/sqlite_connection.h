@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -67,6 +68,12 @@ public:
     /** Copies the whole database to `path` as one moment of it, while other connections go on
         writing; the copy replaces `path` only once it is complete. */
     void backupTo(const std::string& path);
+    /** Calls `logged` with the pages the write-ahead log holds after each commit of this connection,
+        in place of copying the log into the file itself (see SqliteCheckpointer). */
+    void onCommitted(std::function<void(int pages)> logged);
+    /** Copies as much of the write-ahead log into the file as no reader still needs, without
+        waiting for the writer or the readers. */
+    void checkpoint();
 
 private:
     SqliteStatement& statement(std::string_view sql);
@@ -74,6 +81,7 @@ private:
 
     sqlite3* m_db = nullptr;
     std::map<std::string, std::unique_ptr<SqliteStatement>, std::less<>> m_statements;
+    std::function<void(int)> m_logged;
 };
 
 } // namespace zorvat::rank

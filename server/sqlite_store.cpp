@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sqlite_store.h"
 
+#include "sqlite_checkpointer.h"
 #include "sqlite_connection.h"
 
 #include <sys/stat.h>
@@ -44,6 +45,19 @@ SqliteStore::SqliteStore(const std::string& path, std::size_t maxBatch, StoreTim
 {
     m_writer->execute("PRAGMA journal_mode = WAL");
     m_writer->execute("PRAGMA synchronous = FULL");
+    // The pages a post changes (its place among a million scores, the counts above it) are mostly
+    // read again by the next posts: kept here, they are not read back from the system each time.
+    m_writer->execute("PRAGMA cache_size = -65536");
+    m_checkpointer = std::make_unique<SqliteCheckpointer>(path, timeouts.lock);
+    m_writer->onCommitted([this](int pages) {
+        if (!m_checkpointer->logged(pages))
+            return;
+        try {
+            m_writer->checkpoint();
+        } catch (const StoreFailure&) {
+            // The commit stands; the log is copied on the next round.
+        }
+    });
     migrate();
     m_batches = std::make_unique<BatchWriter>(
         [this](const std::vector<const Post*>& posts) {

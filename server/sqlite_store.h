@@ -12,6 +12,7 @@
 namespace zorvat::rank {
 
 class SqliteConnection;
+class SqliteCheckpointer;
 
 // The ranking in one SQLite file. Each commit reaches the disk before the post is answered
 // (write-ahead log, full sync), which costs a disk flush; so one writer thread commits the posts
@@ -39,6 +40,8 @@ private:
 
     std::string m_path;
     StoreTimeouts m_timeouts;
+    // Closed last: the last connection to close copies the whole log into the file and removes it.
+    std::unique_ptr<SqliteCheckpointer> m_checkpointer;
     std::timed_mutex m_writerMutex; // the writer thread's batches and the host's chores take turns
     std::unique_ptr<SqliteConnection> m_writer;
 
