@@ -197,8 +197,11 @@ int main()
     {
         Program program((folder / "attacked.sqlite").string());
         const int port = program.port();
-        const Load filled = measure(port, 4, 1s,
-            [](int c, int i) { return gamePost(i % 1000, "p" + std::to_string(c) + "-" + std::to_string(i)); });
+        const Load filled = measure(port, 4, 1s, [](int c, int i) {
+            std::string name(1, 'p');
+            name.append(std::to_string(c)).append(1, '-').append(std::to_string(i));
+            return gamePost(i % 1000, name);
+        });
         row("1 s of posts, 4 clients", program, std::to_string(static_cast<long>(filled.perSecond)) + " posts");
 
         program.resetPeak();
@@ -292,7 +295,8 @@ int main()
             for (int c = 0; c < 64; ++c) {
                 clients.emplace_back([&, c] {
                     for (int p = 0; p < 40; ++p) {
-                        const std::string name = "c" + std::to_string(c) + "p" + std::to_string(p);
+                        std::string name(1, 'c');
+                        name.append(std::to_string(c)).append(1, 'p').append(std::to_string(p));
                         const int fd = connectFrom("127.0.0.1", port);
                         const int status = fd >= 0 && sendAll(fd, gamePost(p, name)) ? answerStatus(fd, 10s) : 0;
                         if (fd >= 0)

@@ -25,7 +25,10 @@ std::string text(const std::string& utf8)
 
 std::string isoTime(std::int64_t unixTime)
 {
-    return "\"" + timeText(unixTime, IsoTime, Clock::Utc) + "\"";
+    std::string quoted(1, '"');
+    quoted += timeText(unixTime, IsoTime, Clock::Utc);
+    quoted += '"';
+    return quoted;
 }
 
 std::string entryJson(const RankedEntry& e, bool ranked)

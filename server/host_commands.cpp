@@ -168,7 +168,9 @@ std::string oneLine(std::string_view text)
         if (first == std::string::npos)
             continue;
         const std::size_t last = part.find_last_not_of(" \t\r");
-        line += (line.empty() ? "" : " ") + part.substr(first, last + 1 - first);
+        if (!line.empty())
+            line += ' ';
+        line.append(part, first, last + 1 - first);
     }
     return line;
 }

@@ -58,7 +58,8 @@ public:
     {
         auto it = m_connection.prepared.find(sql);
         if (it == m_connection.prepared.end()) {
-            const std::string name = "s" + std::to_string(m_connection.prepared.size());
+            std::string name(1, 's');
+            name += std::to_string(m_connection.prepared.size());
             m_connection.db.prepare(name, std::string(sql));
             it = m_connection.prepared.emplace(std::string(sql), name).first;
         }

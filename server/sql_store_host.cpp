@@ -25,7 +25,7 @@ std::string insertRows(std::size_t rows)
     for (std::size_t i = 0; i < rows; ++i) {
         sql += i ? ", (" : "(";
         for (std::size_t c = 1; c <= 7; ++c)
-            sql += "$" + std::to_string(7 * i + c) + (c < 7 ? ", " : ")");
+            sql.append(1, '$').append(std::to_string(7 * i + c)).append(c < 7 ? ", " : ")");
     }
     return sql;
 }
