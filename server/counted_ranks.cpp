@@ -95,6 +95,21 @@ std::int64_t CountedRanks::better(SqlSession& session, std::int32_t score)
     return session.integer(sql, std::vector<SqlValue>(bounds.begin(), bounds.end()));
 }
 
+void CountedRanks::moderated(SqlSession& session)
+{
+    session.execute("UPDATE store_state SET moderations = moderations + 1");
+}
+
+std::int64_t CountedRanks::version(SqlSession& session)
+{
+    // Totals stay below 2^40 and moderations below 2^23: a moderation outweighs any total, so the
+    // number grows when a deletion lowers the total.
+    static const std::string sql = "SELECT (SELECT moderations FROM store_state) * 1099511627776 + "
+                                   "(SELECT COALESCE(SUM(n), 0) FROM counts WHERE level = "
+        + std::to_string(Levels - 1) + ")";
+    return session.integer(sql);
+}
+
 std::int64_t CountedRanks::total(SqlSession& session)
 {
     static const std::string sql = "SELECT COALESCE(SUM(n), 0) FROM counts WHERE level = " + std::to_string(Levels - 1);

@@ -35,6 +35,13 @@ public:
     static std::int64_t better(SqlSession& session, std::int32_t score);
     /** How many entries are shown. */
     static std::int64_t total(SqlSession& session);
+
+    /** Notes that entries left the ranking or came back other than by a post: the host's hiding,
+        showing, deleting and importing. */
+    static void moderated(SqlSession& session);
+    /** A number that grows whenever what the ranking shows changes, in this process or another: a
+        post adds to the total, and anything else that changes it is a moderation. */
+    static std::int64_t version(SqlSession& session);
 };
 
 } // namespace zorvat::rank

@@ -38,6 +38,10 @@ public:
     virtual Registration add(const Submission& entry, const std::string& address, std::int64_t unixTime) = 0;
     /** The best `limit` shown entries, best first, ranked 1, 2, ... and the count of all shown entries. */
     virtual Ranking top(std::int64_t limit) = 0;
+    /** A number that grows whenever what top() answers may have changed, by this process or
+        another, so that an answer made from top() may be kept until it does; cheaper than top().
+        None when the store cannot tell, and every answer is made anew. */
+    virtual std::optional<std::int64_t> version() { return std::nullopt; }
     /** Returns when the store answers a trivial question about the ranking; throws StoreFailure otherwise. */
     virtual void check() = 0;
     /** The reason given for the ban that covers `address`, if one does. Cheap enough for every post:

@@ -92,6 +92,7 @@ RankService::RankService(EntryStore& store, RateLimiter& limiter, const RequestL
     , m_base(normalizedBase(base))
     , m_metricsServed(serveMetrics)
     , m_check(check)
+    , m_answers(4 << 20)
 {
 }
 
@@ -202,6 +203,22 @@ HttpAnswer RankService::post(const HttpRequest& request)
     }
 }
 
+template <class Make> std::string RankService::rankingBody(const std::string& key, std::int64_t limit, Make&& make)
+{
+    return timed(ServerMetrics::StoreCall::Top, [&] {
+        // The version is read before the ranking: a body kept under it is as new as the version or newer.
+        const std::optional<std::int64_t> version = m_store.version();
+        if (version) {
+            if (std::optional<std::string> kept = m_answers.find(key, *version))
+                return std::move(*kept);
+        }
+        std::string body = make(m_store.top(limit));
+        if (version)
+            m_answers.keep(key, *version, body);
+        return body;
+    });
+}
+
 HttpAnswer RankService::page(const HttpRequest& request)
 {
     const FormFields query = queryFields(request.query);
@@ -209,8 +226,9 @@ HttpAnswer RankService::page(const HttpRequest& request)
     const auto newId = static_cast<std::int64_t>(
         newText ? decimalNumber(*newText, std::numeric_limits<std::int64_t>::max()).value_or(0) : 0);
     try {
-        const Ranking ranking = timed(ServerMetrics::StoreCall::Top, [&] { return m_store.top(PageEntries); });
-        HttpAnswer answer = houseAnswer(200, HtmlType, rankingPage(ranking, newId));
+        HttpAnswer answer = houseAnswer(200, HtmlType,
+            rankingBody("page " + std::to_string(newId), PageEntries,
+                [&](const Ranking& ranking) { return rankingPage(ranking, newId); }));
         answer.headers.emplace_back("Cache-Control", "no-cache");
         return answer;
     } catch (const StoreFailure& failure) {
@@ -228,8 +246,9 @@ HttpAnswer RankService::json(const HttpRequest& request)
             return houseAnswer(400, JsonType, "{\"error\":\"limit must be a positive number\"}\n");
     }
     try {
-        const Ranking ranking = timed(ServerMetrics::StoreCall::Top, [&] { return m_store.top(limit); });
-        HttpAnswer answer = houseAnswer(200, JsonType, rankingJson(ranking));
+        HttpAnswer answer = houseAnswer(200, JsonType,
+            rankingBody(
+                "json " + std::to_string(limit), limit, [](const Ranking& ranking) { return rankingJson(ranking); }));
         answer.headers.emplace_back("Cache-Control", "no-cache");
         answer.headers.emplace_back("Access-Control-Allow-Origin", "*");
         return answer;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "answer_cache.h"
 #include "check_code.h"
 #include "entry_store.h"
 #include "http_message.h"
@@ -33,6 +34,9 @@ private:
     HttpAnswer page(const HttpRequest& request);
     HttpAnswer json(const HttpRequest& request);
     HttpAnswer health();
+    /** The body `make` writes from the best `limit` entries, or the one kept under `key` while the
+        store's version stays the same; throws StoreFailure. */
+    template <class Make> std::string rankingBody(const std::string& key, std::int64_t limit, Make&& make);
     HttpAnswer refused(int status, const std::string& reason) const;
     HttpAnswer unavailable(const StoreFailure& failure, HttpAnswer answer) const;
     template <class Call> auto timed(ServerMetrics::StoreCall call, Call&& work);
@@ -44,6 +48,7 @@ private:
     std::string m_base;
     bool m_metricsServed;
     InternetRank::CheckNumbers m_check;
+    AnswerCache m_answers;
 };
 
 } // namespace zorvat::rank

@@ -140,6 +140,13 @@ Ranking SqlStore::top(std::int64_t limit)
     return ranking;
 }
 
+std::optional<std::int64_t> SqlStore::version()
+{
+    std::int64_t version = 0;
+    read([&](SqlSession& session) { version = CountedRanks::version(session); });
+    return version;
+}
+
 void SqlStore::check()
 {
     read([](SqlSession& session) { CountedRanks::total(session); });

@@ -30,6 +30,7 @@ class SqlStore : public EntryStore {
 public:
     Ranking top(std::int64_t limit) override;
     void check() override;
+    std::optional<std::int64_t> version() override;
     std::optional<std::string> banned(const std::string& address) override;
 
     /** The newest entries first, shown or hidden, whose name contains `nameText` ("" for any),

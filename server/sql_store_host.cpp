@@ -97,6 +97,8 @@ std::int64_t SqlStore::setHidden(const std::vector<std::int64_t>& ids, bool hidd
             }
         }
         CountedRanks::apply(session, changes);
+        if (changed > 0)
+            CountedRanks::moderated(session);
     });
     return changed;
 }
@@ -116,6 +118,8 @@ std::int64_t SqlStore::remove(const std::vector<std::int64_t>& ids)
             ++removed;
         }
         CountedRanks::apply(session, changes);
+        if (removed > 0)
+            CountedRanks::moderated(session);
     });
     return removed;
 }
@@ -238,6 +242,7 @@ void SqlStore::import(std::vector<RankedEntry> entries)
             }
             flush();
             CountedRanks::recount(session);
+            CountedRanks::moderated(session);
         },
         true);
 }

@@ -12,7 +12,7 @@ namespace {
 
 // Each step as it was released: a step is never edited once a store may have taken it; a change
 // is a new step. {identity} and {keyOrdered} stand for the dialect's spelling.
-const std::array<const char*, 5> Steps = {
+const std::array<const char*, 6> Steps = {
     // 1: the first release's tables, which had no version; on such a store this step changes nothing.
     R"(
 CREATE TABLE IF NOT EXISTS entries (
@@ -64,6 +64,13 @@ CREATE TABLE bans (
     // addresses every hour without reading the whole ranking.
     R"(
 CREATE INDEX entries_addressed ON entries (created) WHERE address <> '')",
+
+    // 6: how many times the host took entries out of the ranking or brought them back, so that a
+    // server can tell that the ranking it showed last still stands.
+    R"(
+CREATE TABLE store_state (
+  moderations BIGINT NOT NULL);
+INSERT INTO store_state (moderations) VALUES (0))",
 };
 
 std::string spelled(const SqlDialect& dialect, std::string sql)

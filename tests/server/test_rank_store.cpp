@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -79,6 +80,8 @@ private Q_SLOTS:
     void firstReleaseTablesAreUpgradedWithTheirEntries();
     void moderationKeepsRanksAndTotalsExactWhilePostsArrive_data() { bothStores_data(); }
     void moderationKeepsRanksAndTotalsExactWhilePostsArrive();
+    void versionGrowsWithEveryChangeTheRankingShows_data() { bothStores_data(); }
+    void versionGrowsWithEveryChangeTheRankingShows();
     void resentPostIsAnsweredWithTheStoredEntry_data();
     void resentPostIsAnsweredWithTheStoredEntry();
     void identicalPostsArrivingTogetherAreStoredOnce_data() { bothStores_data(); }
@@ -269,6 +272,37 @@ void TestRankStore::firstReleaseTablesAreUpgradedWithTheirEntries()
     compareWithTheEntries(*again);
     old->execute("UPDATE schema_version SET version = version + 1");
     QVERIFY_THROWS_EXCEPTION(StoreRefusal, m_stores.reopen(kind));
+}
+
+void TestRankStore::versionGrowsWithEveryChangeTheRankingShows()
+{
+    QFETCH(QString, kind);
+    const auto store = m_stores.make(kind);
+    const auto other = m_stores.reopen(kind); // another server process: its changes count as well
+    const std::int64_t kept = store->add(entry(5, "kept"), "192.0.2.1", 100).id;
+    const std::int64_t id = store->add(entry(3, "moderated"), "192.0.2.1", 100).id;
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        bool shows;
+    };
+    const Step steps[] = {
+        { "post", [&] { other->add(entry(4, "posted"), "192.0.2.2", 200); }, true },
+        { "resend", [&] { other->add(entry(4, "posted"), "192.0.2.2", 201); }, false },
+        { "hide", [&] { other->hide({ id }); }, true },
+        { "post as many as hidden", [&] { store->add(entry(3, "same total"), "192.0.2.3", 300); }, true },
+        { "show again", [&] { other->unhide({ id }); }, true },
+        { "delete", [&] { other->remove({ kept }); }, true },
+        { "forget addresses", [&] { other->forgetAddresses(1'000); }, false },
+        { "ban", [&] { other->ban("192.0.2.9", "", 400); }, false },
+    };
+    std::int64_t last = *store->version();
+    for (const Step& step : steps) {
+        step.change();
+        const std::int64_t now = *store->version();
+        QVERIFY2(step.shows ? now > last : now == last, step.what);
+        last = now;
+    }
 }
 
 void TestRankStore::moderationKeepsRanksAndTotalsExactWhilePostsArrive()
