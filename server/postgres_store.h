@@ -29,6 +29,7 @@ public:
 
 protected:
     void read(const Work& work) override;
+    void readStatement(const Work& work) override;
     void write(const Work& work, bool unbounded = false) override;
 
 private:

@@ -143,7 +143,7 @@ Ranking SqlStore::top(std::int64_t limit)
 std::optional<std::int64_t> SqlStore::version()
 {
     std::int64_t version = 0;
-    read([&](SqlSession& session) { version = CountedRanks::version(session); });
+    readStatement([&](SqlSession& session) { version = CountedRanks::version(session); });
     return version;
 }
 

@@ -69,6 +69,9 @@ protected:
 
     /** Runs `work` in one transaction that sees one moment of the store. */
     virtual void read(const Work& work) = 0;
+    /** Runs `work`, one statement, which sees one moment of the store by itself: a store that can
+        spares it a transaction of its own. */
+    virtual void readStatement(const Work& work) { read(work); }
     /** Runs `work` in one transaction that writes; `unbounded` lifts the time-outs (import, schema). */
     virtual void write(const Work& work, bool unbounded = false) = 0;
 
