@@ -28,11 +28,11 @@ int main(int argc, char** argv)
     try {
         options = parseOptions(args);
     } catch (const Error& e) {
-        std::fprintf(stderr, "zorvat-rank: %s\n\n%s", e.what(), usageText().c_str());
+        std::fprintf(stderr, "zorvat-rank: %s\n\n%s%s", e.what(), usageText().c_str(), hostCommandsUsage().c_str());
         return 2;
     }
     if (options.help) {
-        std::fputs(usageText().c_str(), stdout);
+        std::fputs((usageText() + hostCommandsUsage()).c_str(), stdout);
         return 0;
     }
     for (const std::string& warning : options.warnings)

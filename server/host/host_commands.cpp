@@ -118,7 +118,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const Command
 
 void help(const HostArguments&, const ServerOptions&, std::FILE* out)
 {
-    std::fputs(usageText().c_str(), out);
+    std::fputs((usageText() + hostCommandsUsage()).c_str(), out);
 }
 
 const std::vector<Command>& commands()
@@ -222,7 +222,9 @@ int runHostCommand(const std::vector<std::string>& args, std::FILE* out, std::FI
 
 std::string hostCommandsUsage()
 {
-    std::string text;
+    std::string text = "\nThe host's commands work on the store that --db, --postgres or the --config file names, "
+                       "while\nservers run on it; each says in one line why when it cannot do its job (exit "
+                       "status 1):\n";
     for (const Command& command : commands()) {
         std::string head = std::string("  ") + command.name + (*command.arguments ? " " : "") + command.arguments;
         const std::string indent(25, ' ');

@@ -35,7 +35,7 @@ ServerOptions parseOptions(const std::vector<std::string>& args);
 /** Whether the option `name` (without "--") stands alone, taking no value. */
 bool isFlagOption(const std::string& name);
 
-/** The help text of the command line. */
+/** The help text of the server's command line; the host's commands have theirs. */
 std::string usageText();
 
 } // namespace zorvat::rank

@@ -4,7 +4,6 @@
 #include "base_path.h"
 #include "decimal_number.h"
 #include "error.h"
-#include "host_commands.h"
 
 #include <fstream>
 #include <optional>
@@ -235,11 +234,7 @@ std::string usageText()
           "                         (default 30; 0: keep them until forget-addresses)\n"
           "  --trust-forwarded      behind a reverse proxy: the client is the last X-Forwarded-For address\n"
           "  --metrics              serve GET /metrics (Prometheus' text format) to this machine's own\n"
-          "                         loopback connections\n"
-          "\n"
-          "The host's commands work on the store that --db, --postgres or the --config file names, while\n"
-          "servers run on it; each says in one line why when it cannot do its job (exit status 1):\n"
-        + hostCommandsUsage();
+          "                         loopback connections\n";
 }
 
 } // namespace zorvat::rank
