@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "form_decoder.h"
 
+#include "http_text.h"
 #include "refusal.h"
 #include "text_codec.h"
 
@@ -23,45 +24,11 @@ std::string lowered(std::string_view s)
     return out;
 }
 
-std::string_view trimmed(std::string_view s)
-{
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!s.empty() && blank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && blank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-std::string percentDecoded(std::string_view s)
+std::string formDecoded(std::string_view s)
 {
     std::string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '+') {
-            out += ' ';
-        } else if (s[i] != '%') {
-            out += s[i];
-        } else {
-            const int hi = i + 2 < s.size() ? hexDigit(s[i + 1]) : -1;
-            const int lo = hi >= 0 ? hexDigit(s[i + 2]) : -1;
-            if (lo < 0)
-                throw Refusal(400, BrokenForm);
-            out += static_cast<char>(hi * 16 + lo);
-            i += 2;
-        }
-    }
+    if (!percentDecoded(s, true, out))
+        throw Refusal(400, BrokenForm);
     return out;
 }
 
@@ -120,12 +87,12 @@ FormCharset formCharset(std::string_view contentType)
 {
     const std::string type = lowered(contentType);
     std::size_t semicolon = type.find(';');
-    if (trimmed(std::string_view(type).substr(0, semicolon)) != "application/x-www-form-urlencoded")
+    if (trimmedBlanks(std::string_view(type).substr(0, semicolon)) != "application/x-www-form-urlencoded")
         throw Refusal(415, "この形式の送信には対応していません");
     FormCharset charset = FormCharset::Cp932;
     while (semicolon != std::string::npos) {
         const std::size_t next = type.find(';', semicolon + 1);
-        const std::string_view parameter = trimmed(
+        const std::string_view parameter = trimmedBlanks(
             std::string_view(type).substr(semicolon + 1, next == std::string::npos ? next : next - semicolon - 1));
         semicolon = next;
         if (parameter.substr(0, 8) != "charset=")
@@ -155,9 +122,9 @@ FormFields decodeForm(std::string_view body, FormCharset charset)
         if (pair.empty())
             continue;
         const std::size_t equals = pair.find('=');
-        std::string name = asUtf8(percentDecoded(pair.substr(0, equals)), charset);
-        std::string value = equals == std::string_view::npos ? std::string()
-                                                             : asUtf8(percentDecoded(pair.substr(equals + 1)), charset);
+        std::string name = asUtf8(formDecoded(pair.substr(0, equals)), charset);
+        std::string value
+            = equals == std::string_view::npos ? std::string() : asUtf8(formDecoded(pair.substr(equals + 1)), charset);
         if (!fields.emplace(std::move(name), std::move(value)).second)
             throw Refusal(400, BrokenForm);
     }

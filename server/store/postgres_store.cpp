@@ -145,19 +145,12 @@ PostgresStore::PostgresStore(const std::string& conninfo, std::size_t connection
     , m_maxConnections(connections > 0 ? connections : 1)
     , m_timeouts(timeouts)
 {
-    migrate();
-    m_batches = std::make_unique<BatchWriter>(
-        [this](const std::vector<const Post*>& posts) {
-            std::vector<Registration> answers;
-            write([&](SqlSession& session) { answers = commitPosts(session, posts); });
-            return answers;
-        },
-        256, timeouts.queue);
+    startWriting(256, timeouts.queue);
 }
 
 PostgresStore::~PostgresStore()
 {
-    m_batches.reset();
+    stopWriting();
 }
 
 std::unique_ptr<PostgresStore::Connection> PostgresStore::connect()
@@ -170,11 +163,6 @@ std::unique_ptr<PostgresStore::Connection> PostgresStore::connect()
                 + "; SET lock_timeout = " + std::to_string(m_timeouts.lock.count()));
         return connection;
     });
-}
-
-Registration PostgresStore::add(const Submission& entry, const std::string& address, std::int64_t unixTime)
-{
-    return m_batches->submit({ entry, address, unixTime });
 }
 
 void PostgresStore::read(const Work& work)

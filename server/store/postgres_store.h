@@ -23,7 +23,6 @@ public:
     explicit PostgresStore(const std::string& conninfo, std::size_t connections = 8, StoreTimeouts timeouts = {});
     ~PostgresStore() override;
 
-    Registration add(const Submission& entry, const std::string& address, std::int64_t unixTime) override;
     /** Refuses: pg_dump copies a database that is in use. */
     void backup(const std::string& file) override;
 
@@ -45,8 +44,6 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_returned;
     std::vector<std::unique_ptr<Connection>> m_idle;
-
-    std::unique_ptr<BatchWriter> m_batches; // stopped first, while the pool is still there
 };
 
 } // namespace zorvat::rank

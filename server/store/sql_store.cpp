@@ -52,9 +52,26 @@ RankedEntry listedEntry(const SqlRow& row)
     return e;
 }
 
-void SqlStore::migrate()
+void SqlStore::startWriting(std::size_t maxBatch, std::chrono::milliseconds queueWait)
 {
     write([](SqlSession& session) { schema::migrate(session); }, true);
+    m_batches = std::make_unique<BatchWriter>(
+        [this](const std::vector<const Post*>& posts) {
+            std::vector<Registration> answers;
+            write([&](SqlSession& session) { answers = commitPosts(session, posts); });
+            return answers;
+        },
+        maxBatch, queueWait);
+}
+
+void SqlStore::stopWriting()
+{
+    m_batches.reset();
+}
+
+Registration SqlStore::add(const Submission& entry, const std::string& address, std::int64_t unixTime)
+{
+    return m_batches->submit({ entry, address, unixTime });
 }
 
 std::vector<Registration> SqlStore::commitPosts(SqlSession& session, const std::vector<const Post*>& posts)

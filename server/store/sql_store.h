@@ -28,6 +28,7 @@ struct StoreTimeouts {
 // and the host's chores. A store of either kind adds its connections and transactions.
 class SqlStore : public EntryStore {
 public:
+    Registration add(const Submission& entry, const std::string& address, std::int64_t unixTime) override;
     Ranking top(std::int64_t limit) override;
     void check() override;
     std::optional<std::int64_t> version() override;
@@ -75,8 +76,12 @@ protected:
     /** Runs `work` in one transaction that writes; `unbounded` lifts the time-outs (import, schema). */
     virtual void write(const Work& work, bool unbounded = false) = 0;
 
-    /** Brings the schema up to date; stores call it once their connections are ready. */
-    void migrate();
+    /** Brings the schema up to date and starts the writer that commits the posts arriving together,
+        at most `maxBatch` at a time; stores call it once their connections are ready. */
+    void startWriting(std::size_t maxBatch, std::chrono::milliseconds queueWait);
+    /** Commits the posts still queued and stops the writer; a store's destructor calls it first,
+        while its connections are still there. */
+    void stopWriting();
     /** Stores a batch of posts within the writer's transaction and computes their answers there, so
         that nothing can fail between the commit and the answers. */
     std::vector<Registration> commitPosts(SqlSession& session, const std::vector<const Post*>& posts);
@@ -85,6 +90,7 @@ private:
     std::int64_t setHidden(const std::vector<std::int64_t>& ids, bool hidden);
     std::shared_ptr<const AddressBans> currentBans(bool reload);
 
+    std::unique_ptr<BatchWriter> m_batches;
     std::mutex m_bansMutex;
     std::shared_ptr<const AddressBans> m_bans;
     std::chrono::steady_clock::time_point m_bansLoaded;

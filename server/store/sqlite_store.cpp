@@ -58,19 +58,12 @@ SqliteStore::SqliteStore(const std::string& path, std::size_t maxBatch, StoreTim
             // The commit stands; the log is copied on the next round.
         }
     });
-    migrate();
-    m_batches = std::make_unique<BatchWriter>(
-        [this](const std::vector<const Post*>& posts) {
-            std::vector<Registration> answers;
-            write([&](SqlSession& session) { answers = commitPosts(session, posts); });
-            return answers;
-        },
-        maxBatch, timeouts.queue);
+    startWriting(maxBatch, timeouts.queue);
 }
 
 SqliteStore::~SqliteStore()
 {
-    m_batches.reset();
+    stopWriting();
 }
 
 std::unique_ptr<SqliteConnection> SqliteStore::openReader()
@@ -78,11 +71,6 @@ std::unique_ptr<SqliteConnection> SqliteStore::openReader()
     auto connection = std::make_unique<SqliteConnection>(m_path, m_timeouts.lock);
     connection->execute("PRAGMA query_only = ON");
     return connection;
-}
-
-Registration SqliteStore::add(const Submission& entry, const std::string& address, std::int64_t unixTime)
-{
-    return m_batches->submit({ entry, address, unixTime });
 }
 
 void SqliteStore::read(const Work& work)

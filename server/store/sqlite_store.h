@@ -25,7 +25,6 @@ public:
     explicit SqliteStore(const std::string& path, std::size_t maxBatch = 256, StoreTimeouts timeouts = {});
     ~SqliteStore() override;
 
-    Registration add(const Submission& entry, const std::string& address, std::int64_t unixTime) override;
     /** Uses SQLite's online backup: posts go on while it copies. */
     void backup(const std::string& file) override;
 
@@ -47,8 +46,6 @@ private:
 
     std::mutex m_readersMutex;
     std::vector<std::unique_ptr<SqliteConnection>> m_idleReaders;
-
-    std::unique_ptr<BatchWriter> m_batches; // stopped first, while the connections are still there
 };
 
 } // namespace zorvat::rank

@@ -110,4 +110,23 @@ QJsonObject Browser::call(const char* method, const std::string& path, const QJs
     return value.isObject() ? value.toObject() : QJsonObject { { "value", value } };
 }
 
+bool Browser::sendRankingPage(const QString& pageFile, const QString& name, const QString& comment)
+{
+    const auto within20s = [](const auto& done) {
+        for (int tries = 0; tries < 200; ++tries) {
+            if (done())
+                return true;
+            QThread::msleep(100);
+        }
+        return false;
+    };
+    open("file://" + pageFile);
+    if (!within20s([&] { return !element("input[name=name]").isEmpty(); }))
+        return false;
+    type("input[name=name]", name);
+    type("input[name=com]", comment);
+    click("input[name=B1]");
+    return within20s([&] { return source().contains("登録しました"); });
+}
+
 } // namespace zorvat::rank::testing

@@ -34,6 +34,10 @@ public:
     QString source();
     QByteArray screenshot();
 
+    /** Opens the game's ranking page `pageFile`, types the name and the comment into it and sends it,
+        as a player does; true once the server's answer says the entry is registered (within 20 s). */
+    bool sendRankingPage(const QString& pageFile, const QString& name, const QString& comment);
+
 private:
     QJsonObject call(const char* method, const std::string& path, const QJsonObject& body);
 

@@ -205,12 +205,7 @@ void TestRankProxy::gamePageSentThroughTheProxyShowsOnTheRanking()
 
     Browser browser(m_folder.filePath("profile"), { "--ignore-certificate-errors" });
     QVERIFY2(browser.started(), "chromedriver did not start Chromium");
-    browser.open("file://" + page.fileName());
-    QTRY_VERIFY_WITH_TIMEOUT(!browser.element("input[name=name]").isEmpty(), 20'000);
-    browser.type("input[name=name]", "佐藤花子");
-    browser.type("input[name=com]", "プロキシ越しです");
-    browser.click("input[name=B1]");
-    QTRY_VERIFY_WITH_TIMEOUT(browser.source().contains("登録しました"), 20'000);
+    QVERIFY(browser.sendRankingPage(page.fileName(), "佐藤花子", "プロキシ越しです"));
 
     browser.click("a");
     QTRY_VERIFY_WITH_TIMEOUT(browser.source().contains("class=\"new\""), 20'000);
